@@ -1,0 +1,11 @@
+// Setting the position from FEN text and writing it back, for tests and tools.
+#pragma once
+#include <string>
+
+// Sets the global position from `fen` (four or six fields). Returns nullptr
+// on success, otherwise a message saying what is wrong; the position is then
+// exactly as it was. Castling rights whose king or rook is not at home are
+// dropped.
+const char* load_fen(const char* fen);
+
+std::string position_to_fen();

@@ -1,0 +1,102 @@
+// The one game position: board, side to move, move stack, game history, geometry.
+#pragma once
+#include <cstdint>
+
+#ifndef TAVRIN_SLOW_CHECKS
+#define TAVRIN_SLOW_CHECKS 0
+#endif
+// Recompute-from-scratch checks after make and unmake (debug and sanitizer builds).
+constexpr bool SLOW_CHECKS = TAVRIN_SLOW_CHECKS != 0;
+
+// Colours and pieces; EMPTY marks an empty square in both board arrays.
+constexpr int WHITE = 0;
+constexpr int BLACK = 1;
+constexpr int PAWN = 0;
+constexpr int KNIGHT = 1;
+constexpr int BISHOP = 2;
+constexpr int ROOK = 3;
+constexpr int QUEEN = 4;
+constexpr int KING = 5;
+constexpr int EMPTY = 6;
+static_assert(EMPTY == 6 && KING == 5 && (WHITE ^ 1) == BLACK);
+
+constexpr int CASTLE_WHITE_KINGSIDE = 1;
+constexpr int CASTLE_WHITE_QUEENSIDE = 2;
+constexpr int CASTLE_BLACK_KINGSIDE = 4;
+constexpr int CASTLE_BLACK_QUEENSIDE = 8;
+
+// Move flags, byte 3 of a Move.
+constexpr int MOVE_CAPTURE = 1;
+constexpr int MOVE_CASTLE = 2;
+constexpr int MOVE_EN_PASSANT = 4;
+constexpr int MOVE_DOUBLE_PUSH = 8;
+constexpr int MOVE_PAWN = 16;
+constexpr int MOVE_PROMOTION = 32;
+
+// Capacities of the fixed tables.
+constexpr int MOVE_LIST_SIZE = 1120;
+constexpr int MAX_PLY = 32;
+constexpr int HISTORY_SIZE = 400;
+
+// A move packed in 32 bits: from | to << 8 | promotion << 16 | flags << 24.
+// Every generated move is positive (flags < 64) and non-zero (from != to),
+// so 0 means "no move" and -1 can mean "no answer" where a Move is returned.
+using Move = std::int32_t;
+
+constexpr Move pack_move(int from, int to, int promotion, int flags) {
+    return from | (to << 8) | (promotion << 16) | (flags << 24);
+}
+constexpr int move_from(Move m) { return m & 255; }
+constexpr int move_to(Move m) { return (m >> 8) & 255; }
+constexpr int move_promotion(Move m) { return (m >> 16) & 255; }
+constexpr int move_flags(Move m) { return (m >> 24) & 255; }
+
+struct ScoredMove {
+    Move move;
+    std::int32_t score;  // ordering score; the search selects the highest first
+};
+
+// Everything make_move changes that cannot be recomputed from the move itself.
+struct UndoRecord {
+    Move move;
+    std::int32_t captured;  // piece that stood on `to`, EMPTY if none
+    std::int32_t castle_rights;
+    std::int32_t ep_square;
+    std::int32_t halfmove_clock;
+    std::uint32_t hash;
+};
+
+// Geometry: a 10x12 board with a two-row, one-column border of -1.
+extern const int border_board[120];
+extern const int square_to_border[64];
+extern const int piece_slides[6];
+extern const int piece_direction_count[6];
+extern const int piece_directions[6][8];
+extern const int castle_keep_mask[64];
+extern const int initial_color[64];
+extern const int initial_piece[64];
+
+// The position. Square 0 is a8, 63 is h1; White moves towards lower numbers.
+extern int square_color[64];
+extern int square_piece[64];
+extern int side_to_move;
+extern int side_not_to_move;
+extern int castle_rights;
+extern int ep_square;  // square passed over by the last double push, or -1
+extern int halfmove_clock;
+extern std::uint32_t position_hash;
+extern int search_ply;
+extern int history_ply;
+
+// Moves of ply p: move_list[ply_first_move[p]] up to move_list[ply_first_move[p + 1]].
+extern ScoredMove move_list[MOVE_LIST_SIZE];
+extern int ply_first_move[MAX_PLY];
+extern UndoRecord game_history[HISTORY_SIZE];
+extern int history_score[64][64];
+
+// Sets the standard start position (needs init_zobrist first).
+void reset_position();
+
+// Recomputes from scratch what must agree: both board arrays, one king each,
+// no pawn on a back rank, side_not_to_move, the hash (when `check_hash`).
+bool position_is_ok(bool check_hash = true);

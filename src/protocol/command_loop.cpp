@@ -1,0 +1,2 @@
+#include "protocol/command_loop.h"
+void start_engine() {}

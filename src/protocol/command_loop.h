@@ -1,0 +1,3 @@
+// Start-up and the protocol command loop.
+#pragma once
+void start_engine();

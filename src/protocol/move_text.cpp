@@ -1,0 +1,74 @@
+// Moves as coordinate text (e2e4, e7e8q), and the announcement of game results.
+#include "protocol/move_text.h"
+
+#include <cstdio>
+
+#include "board/attack.h"
+#include "board/make_move.h"
+
+int parse_move_text(const char* text) {
+    for (int i = 0; i < 4; ++i) {
+        const char c = text[i];
+        const bool ok = (i % 2 == 0) ? (c >= 'a' && c <= 'h') : (c >= '0' && c <= '9');
+        if (!ok) return -1;
+    }
+    // Digits 0 and 9 give squares off the board, which match no entry.
+    const int from = (8 - (text[1] - '0')) * 8 + (text[0] - 'a');
+    const int to = (8 - (text[3] - '0')) * 8 + (text[2] - 'a');
+    const int end = ply_first_move[1];
+    for (int i = 0; i < end; ++i) {
+        const Move move = move_list[i].move;
+        if (move_from(move) != from || move_to(move) != to) continue;
+        if (!(move_flags(move) & MOVE_PROMOTION)) return i;
+        // A search may have reordered the list: pick the entry by its piece.
+        int wanted = QUEEN;
+        if (text[4] == 'N') wanted = KNIGHT;
+        if (text[4] == 'B') wanted = BISHOP;
+        if (text[4] == 'R') wanted = ROOK;
+        for (int j = i; j < end; ++j) {
+            const Move m = move_list[j].move;
+            if (move_from(m) == from && move_to(m) == to && move_promotion(m) == wanted) return j;
+        }
+        return -1;
+    }
+    return -1;
+}
+
+const char* move_to_text(Move move) {
+    static char text[8];
+    const int from = move_from(move) & 63;
+    const int to = move_to(move) & 63;
+    const char from_file = static_cast<char>('a' + (from & 7));
+    const char to_file = static_cast<char>('a' + (to & 7));
+    const int from_rank = 8 - (from >> 3);
+    const int to_rank = 8 - (to >> 3);
+    if (move_flags(move) & MOVE_PROMOTION) {
+        const int piece = move_promotion(move);
+        const char letter = piece == KNIGHT ? 'n' : piece == BISHOP ? 'b' : piece == ROOK ? 'r' : 'q';
+        std::snprintf(text, sizeof text, "%c%d%c%d%c", from_file, from_rank, to_file, to_rank, letter);
+    } else {
+        std::snprintf(text, sizeof text, "%c%d%c%d", from_file, from_rank, to_file, to_rank);
+    }
+    return text;
+}
+
+void report_result() {
+    bool has_legal_move = false;
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        if (make_move(move_list[i].move)) {
+            unmake_move();
+            has_legal_move = true;
+            break;
+        }
+    }
+    if (!has_legal_move) {
+        if (side_in_check(side_to_move))
+            std::printf(side_to_move == WHITE ? "0-1 {Black wins}\n" : "1-0 {White wins}\n");
+        else
+            std::printf("1/2-1/2 {Stalemate}\n");
+    } else if (repetition_count() == 3) {
+        std::printf("1/2-1/2 {Draw by 3-x repetition}\n");
+    } else if (halfmove_clock >= 100) {
+        std::printf("1/2-1/2 {Draw by 50-move rule}\n");
+    }
+}

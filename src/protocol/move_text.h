@@ -1,0 +1,14 @@
+// Moves as coordinate text (e2e4, e7e8q), and the announcement of game results.
+#pragma once
+#include "board/position.h"
+
+// Index of the ply-0 entry that the text names, or -1. Only the first four
+// characters and, for a promotion, the fifth count ('N', 'B', 'R' pick an
+// under-promotion; anything else a queen).
+int parse_move_text(const char* text);
+
+// The move's text in a static buffer that the next call overwrites.
+const char* move_to_text(Move move);
+
+// Prints the mate, stalemate or draw line of the current position, if any.
+void report_result();
