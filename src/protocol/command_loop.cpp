@@ -1,2 +1,185 @@
+// Start-up and the protocol command loop.
 #include "protocol/command_loop.h"
-void start_engine() {}
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+#include "board/movegen.h"
+#include "board/position.h"
+#include "board/zobrist.h"
+#include "book/book.h"
+#include "protocol/engine_turn.h"
+#include "protocol/game_commands.h"
+#include "search/driver.h"
+
+int engine_side = EMPTY;
+int post_mode = 0;
+char line_buffer[256];
+char command_word[256];
+
+namespace {
+
+bool quit_requested;
+
+// Multiplication that saturates at the 32-bit bounds instead of wrapping.
+int saturating_multiply(int value, int factor) {
+    const long long product = static_cast<long long>(value) * factor;
+    if (product > INT_MAX) return INT_MAX;
+    if (product < INT_MIN) return INT_MIN;
+    return static_cast<int>(product);
+}
+
+void new_position() {
+    search_ply = 0;
+    generate_moves();
+}
+
+void cmd_new() {
+    reset_position();
+    new_position();
+    engine_side = BLACK;
+}
+
+void cmd_quit() { quit_requested = true; }
+
+void cmd_force() { engine_side = EMPTY; }
+
+// The colour commands hand over the move and nothing else.
+void cmd_white() {
+    side_to_move = WHITE;
+    side_not_to_move = BLACK;
+    new_position();
+    engine_side = BLACK;
+}
+
+void cmd_black() {
+    side_to_move = BLACK;
+    side_not_to_move = WHITE;
+    new_position();
+    engine_side = WHITE;
+}
+
+void cmd_st() {
+    read_command_number(line_buffer, "st", &time_budget_ms);
+    time_budget_ms = saturating_multiply(time_budget_ms, 1000);
+    depth_limit = SEARCH_DEPTH_FOR_TIME;
+}
+
+void cmd_sd() {
+    read_command_number(line_buffer, "sd", &depth_limit);
+    time_budget_ms = DEPTH_ONLY_BUDGET_MS;
+}
+
+void cmd_time() {
+    read_command_number(line_buffer, "time", &time_budget_ms);
+    time_budget_ms = saturating_multiply(time_budget_ms, 10) / 30;
+    depth_limit = SEARCH_DEPTH_FOR_TIME;
+}
+
+void cmd_otim() {}
+
+void cmd_post() { post_mode = 2; }
+
+void cmd_nopost() { post_mode = 0; }
+
+struct Command {
+    const char* name;
+    void (*run)();
+};
+
+// Tested in this order; the first whole-word match runs.
+constexpr Command commands[] = {
+    {"new",    cmd_new},
+    {"quit",   cmd_quit},
+    {"force",  cmd_force},
+    {"white",  cmd_white},
+    {"black",  cmd_black},
+    {"st",     cmd_st},
+    {"sd",     cmd_sd},
+    {"time",   cmd_time},
+    {"otim",   cmd_otim},
+    {"go",     cmd_go},
+    {"hint",   cmd_hint},
+    {"undo",   cmd_undo},
+    {"remove", cmd_remove},
+    {"post",   cmd_post},
+    {"nopost", cmd_nopost},
+};
+
+bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The first word of the line; false for a line of only white space.
+bool take_first_word() {
+    const char* p = line_buffer;
+    while (is_blank(*p)) ++p;
+    int n = 0;
+    while (*p && !is_blank(*p)) command_word[n++] = *p++;
+    command_word[n] = '\0';
+    return n > 0;
+}
+
+}  // namespace
+
+int read_command_number(const char* line, const char* name, int* value) {
+    const std::size_t name_length = std::strlen(name);
+    if (std::strncmp(line, name, name_length) != 0) return 0;
+    const char* p = line + name_length;
+    while (is_blank(*p)) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*p < '0' || *p > '9') return 0;
+    long long magnitude = 0;
+    for (; *p >= '0' && *p <= '9'; ++p)
+        if (magnitude <= INT_MAX) magnitude = magnitude * 10 + (*p - '0');
+    if (negative)
+        *value = magnitude > INT_MAX ? INT_MIN : static_cast<int>(-magnitude);
+    else
+        *value = magnitude > INT_MAX ? INT_MAX : static_cast<int>(magnitude);
+    return 1;
+}
+
+void start_engine() {
+    std::printf("Tavrin 1.7\n");
+    std::printf("10.02.2005\n");
+    std::printf("Chess programm by the Tavrin developers\n");
+    std::printf("http://www.example.org/tavrin/\n");
+    std::printf("mail to:tavrin@example.org\n");
+    init_zobrist();
+    reset_position();
+    book_open();
+    command_loop();
+    std::fflush(stdout);
+}
+
+void command_loop() {
+    std::signal(SIGINT, SIG_IGN);
+    std::printf("\n");
+    reset_position();
+    new_position();
+    engine_side = EMPTY;
+    post_mode = 0;
+    quit_requested = false;
+
+    while (!quit_requested) {
+        std::fflush(stdout);
+        if (engine_side == side_to_move) {
+            engine_turn();
+            continue;
+        }
+        if (!std::fgets(line_buffer, sizeof line_buffer, stdin)) return;
+        if (line_buffer[0] == '\n') continue;
+        // A line of only blanks or a carriage return has no word to act on.
+        if (!take_first_word()) continue;
+        bool matched = false;
+        for (const Command& command : commands) {
+            if (std::strcmp(command_word, command.name) == 0) {
+                command.run();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) move_input();
+    }
+}

@@ -1,0 +1,21 @@
+// Fail-hard alpha-beta with check extension, quiescence, PV table and history ordering.
+#pragma once
+#include <cstdint>
+
+#include "board/position.h"
+
+constexpr int MATE_SCORE = 10000;
+constexpr int MATE_THRESHOLD = 9000;
+constexpr int PV_MOVE_BONUS = 10000000;
+
+// pv_table[p][p..pv_length[p]-1] is the best line found from ply p.
+extern Move pv_table[MAX_PLY][MAX_PLY];
+extern int pv_length[MAX_PLY];
+extern int follow_pv;  // 1 while the current iteration still walks the previous PV
+// Counts nodes in 64 bits so that long searches never print a negative count.
+extern std::uint64_t node_count;
+
+int alpha_beta(int alpha, int beta, int depth);
+int quiescence(int alpha, int beta);
+void pick_next_move(int index);  // brings the best-scored untried entry to `index`
+void boost_pv_move();            // lifts the previous PV's move at this ply to the front
