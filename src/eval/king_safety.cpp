@@ -1,0 +1,84 @@
+// King safety: placement, pawn shelter and open central files, faded with enemy material.
+#include "eval/king_safety.h"
+
+#include <iterator>
+
+#include "eval/evaluate.h"
+
+// Home row first, castled squares best; anywhere up the board is exposed.
+constexpr int king_table[] = {
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -40, -40, -40, -40, -40, -40, -40, -40,
+    -20, -20, -20, -20, -20, -20, -20, -20,
+      0,  20,  30, -20,   0, -20,  40,  20,
+};
+static_assert(std::size(king_table) == 64);
+
+// Own pawn: unmoved is best, one step is a small hole, none or further is
+// worse. Enemy pawn: none means a file open for attack, one close by means
+// a storm is coming.
+int white_shelter_file(int k) {
+    const int own = pawn_file_rank[WHITE][k];
+    const int enemy = pawn_file_rank[BLACK][k];
+    int value = own == 6 ? 0 : own == 5 ? -10 : own == 0 ? -25 : -20;
+    value += enemy == 7 ? -15 : enemy == 5 ? -10 : enemy == 4 ? -5 : 0;
+    return value;
+}
+
+int black_shelter_file(int k) {
+    const int own = pawn_file_rank[BLACK][k];
+    const int enemy = pawn_file_rank[WHITE][k];
+    int value = own == 1 ? 0 : own == 2 ? -10 : own == 7 ? -25 : -20;
+    value += enemy == 0 ? -15 : enemy == 2 ? -10 : enemy == 3 ? -5 : 0;
+    return value;
+}
+
+// Penalty for the pawnless files among file - 1, file, file + 1 (d or e king).
+static int central_open_files(int file) {
+    int penalty = 0;
+    for (int k = file; k <= file + 2; ++k)
+        if (pawn_file_rank[WHITE][k] == 0 && pawn_file_rank[BLACK][k] == 7)
+            penalty += CENTRAL_KING_OPEN_FILE_PENALTY;
+    return penalty;
+}
+
+// The far file of the wing counts half. Halving is `/ 2`, which rounds the
+// never-positive shelter values toward zero (-25 gives -12); a shift would not.
+int eval_white_king(int square) {
+    int t = king_table[square];
+    const int file = square % 8;
+    if (file <= 2) {
+        t += white_shelter_file(1);
+        t += white_shelter_file(2);
+        t += white_shelter_file(3) / 2;
+    } else if (file >= 5) {
+        t += white_shelter_file(8);
+        t += white_shelter_file(7);
+        t += white_shelter_file(6) / 2;
+    } else {
+        t -= central_open_files(file);
+    }
+    // Fades as Black's pieces come off; division truncates toward zero.
+    return t * piece_material[BLACK] / FULL_PIECE_MATERIAL;
+}
+
+int eval_black_king(int square) {
+    int t = king_table[mirror_square[square]];
+    const int file = square % 8;
+    if (file <= 2) {
+        t += black_shelter_file(1);
+        t += black_shelter_file(2);
+        t += black_shelter_file(3) / 2;
+    } else if (file >= 5) {
+        t += black_shelter_file(8);
+        t += black_shelter_file(7);
+        t += black_shelter_file(6) / 2;
+    } else {
+        t -= central_open_files(file);
+    }
+    return t * piece_material[WHITE] / FULL_PIECE_MATERIAL;
+}

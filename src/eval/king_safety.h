@@ -1,0 +1,17 @@
+// King safety: placement, pawn shelter and open central files, faded with enemy material.
+#pragma once
+
+constexpr int FULL_PIECE_MATERIAL = 3120;            // one side's pieces at the start
+constexpr int CENTRAL_KING_OPEN_FILE_PENALTY = 10;   // per pawnless file around a d/e king
+
+extern const int king_table[];  // 64 entries, White's side
+
+// The king term of the king on `square`, scaled by the enemy's piece_material.
+// Valid only inside evaluate, after its first pass.
+int eval_white_king(int square);
+int eval_black_king(int square);
+
+// Shelter value (0 down to -40) of pawn_file_rank index k (file + 1, 1..8)
+// for the White or the Black king.
+int white_shelter_file(int k);
+int black_shelter_file(int k);
