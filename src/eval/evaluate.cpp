@@ -144,10 +144,14 @@ int evaluate() {
     piece_material[WHITE] = piece_material[BLACK] = 0;
     pawn_material[WHITE] = pawn_material[BLACK] = 0;
 
-    // 2. Material, and the least advanced pawn of each file per colour.
+    // 2. Material, and the least advanced pawn of each file per colour. The
+    //    occupied squares are noted so the second pass skips the empty ones.
+    int occupied[64];
+    int occupied_count = 0;
     for (int s = 0; s < 64; ++s) {
         const int color = square_color[s];
         if (color == EMPTY) continue;
+        occupied[occupied_count++] = s;
         const int piece = square_piece[s];
         if (piece != PAWN) {
             piece_material[color] += piece_value[piece];
@@ -169,9 +173,9 @@ int evaluate() {
 
     // 4. Placement and structure, piece by piece. A king shelters only while
     //    the enemy has more than ENDGAME_PIECE_MATERIAL of pieces.
-    for (int s = 0; s < 64; ++s) {
+    for (int i = 0; i < occupied_count; ++i) {
+        const int s = occupied[i];
         const int color = square_color[s];
-        if (color == EMPTY) continue;
         if (color == WHITE) {
             switch (square_piece[s]) {
                 case PAWN: white_score += eval_white_pawn(s); break;
