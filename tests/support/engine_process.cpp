@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -77,6 +78,13 @@ std::string make_temp_dir() {
     char name[] = "/tmp/tavrin-test-XXXXXX";
     if (!mkdtemp(name)) throw std::runtime_error("mkdtemp failed");
     return name;
+}
+
+TempDir::TempDir() : path(make_temp_dir()) {}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 void write_file(const std::string& dir, const std::string& name, const std::string& text) {

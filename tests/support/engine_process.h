@@ -9,6 +9,15 @@ std::string banner(bool book_open);
 // A fresh empty working directory under /tmp (removed by the caller if wanted).
 std::string make_temp_dir();
 
+// A fresh empty working directory, removed with its contents at scope exit.
+struct TempDir {
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path;
+};
+
 // Writes `text` to `dir`/`name`.
 void write_file(const std::string& dir, const std::string& name, const std::string& text);
 
