@@ -1,0 +1,547 @@
+// Move ordering, the principal variation, scores and limits of the search and its driver.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/fen.h"
+#include "board/make_move.h"
+#include "board/movegen.h"
+#include "board/position.h"
+#include "board/zobrist.h"
+#include "book/book.h"
+#include "eval/evaluate.h"
+#include "protocol/move_text.h"
+#include "search/driver.h"
+#include "search/search.h"
+
+namespace {
+
+constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+// White mates with Rd8.
+constexpr const char* BACK_RANK_MATE_IN_ONE = "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1";
+// Black's only move is Ka7, and White answers Ra1 mate.
+constexpr const char* MATED_AFTER_ONLY_MOVE = "k7/2K5/8/8/8/8/8/7R b - - 0 1";
+// White's only legal move is Kxb2, not a check evasion.
+constexpr const char* ONLY_MOVE_KXB2 = "k7/8/8/8/8/8/1r6/K7 w - - 0 1";
+// The same, but the queen on b2 gives check.
+constexpr const char* ONLY_EVASION_KXB2 = "k7/8/8/8/8/8/1q6/K7 w - - 0 1";
+// White is in check; both knight blocks lose to a rook capture that mates.
+constexpr const char* EVERY_BLOCK_IS_MATED = "6k1/8/8/8/8/3N4/6PP/r6K w - - 0 1";
+constexpr const char* CHECKMATED_BLACK = "3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1";
+constexpr const char* STALEMATED_BLACK = "k7/2Q5/1K6/8/8/8/8/8 b - - 0 1";
+
+// Clears what choose_move would clear, so that the search functions can be
+// called directly on a fresh search.
+void clear_search_tables() {
+    for (auto& row : pv_table)
+        for (Move& cell : row) cell = 0;
+    for (auto& row : history_score)
+        for (int& cell : row) cell = 0;
+    node_count = 0;
+    follow_pv = 1;
+}
+
+class SearchTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        static bool keys_ready = false;
+        if (!keys_ready) init_zobrist();
+        keys_ready = true;
+    }
+
+    void SetUp() override {
+        saved_book_ = book_file;
+        book_file = nullptr;
+        depth_limit = 0;
+        time_budget_ms = 0;
+        reset_position();
+        clear_search_tables();
+    }
+
+    // Other suites generate moves too, and history scores order them.
+    void TearDown() override {
+        book_file = saved_book_;
+        depth_limit = 0;
+        time_budget_ms = 0;
+        clear_search_tables();
+        reset_position();
+    }
+
+    static void set_position(const char* fen) {
+        ASSERT_EQ(load_fen(fen), nullptr) << fen;
+        search_ply = 0;
+        generate_moves();
+    }
+
+    // The ply-0 move that `text` names, or 0.
+    static Move game_move(const char* text) {
+        const int index = parse_move_text(text);
+        return index < 0 ? 0 : move_list[index].move;
+    }
+
+    static void limit_depth(int depth) {
+        depth_limit = depth;
+        time_budget_ms = DEPTH_ONLY_BUDGET_MS;
+    }
+
+    static std::vector<std::string> lines_of(const std::string& text) {
+        std::vector<std::string> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    }
+
+private:
+    std::FILE* saved_book_ = nullptr;
+};
+
+// ---------------------------------------------------------------------------
+// Selection and the PV boost, on stretches laid out by hand.
+
+using SearchOrdering = SearchTest;
+
+constexpr Move M1 = pack_move(52, 36, 0, MOVE_PAWN | MOVE_DOUBLE_PUSH);
+constexpr Move M2 = pack_move(62, 45, 0, 0);
+constexpr Move M3 = pack_move(51, 35, 0, MOVE_PAWN | MOVE_DOUBLE_PUSH);
+
+void lay_out(int ply, int first, std::initializer_list<ScoredMove> entries) {
+    search_ply = ply;
+    ply_first_move[ply] = first;
+    int i = first;
+    for (const ScoredMove& entry : entries) move_list[i++] = entry;
+    ply_first_move[ply + 1] = i;
+}
+
+std::vector<Move> selection_order() {
+    std::vector<Move> order;
+    for (int i = ply_first_move[search_ply]; i < ply_first_move[search_ply + 1]; ++i) {
+        pick_next_move(i);
+        order.push_back(move_list[i].move);
+    }
+    return order;
+}
+
+TEST_F(SearchOrdering, HighestFirstAndTiesByPositionAfterTheExchanges) {
+    lay_out(0, 0, {{M1, 5}, {M2, 5}, {M3, 10}});
+    pick_next_move(0);
+    // The exchange moves m1 to where m3 stood, so m2 is now nearer the front.
+    EXPECT_EQ(move_list[0].move, M3);
+    EXPECT_EQ(move_list[2].move, M1);
+    EXPECT_EQ(move_list[2].score, 5);
+    lay_out(0, 0, {{M1, 5}, {M2, 5}, {M3, 10}});
+    EXPECT_EQ(selection_order(), (std::vector<Move>{M3, M2, M1}));
+
+    lay_out(0, 0, {{M1, 5}, {M2, 10}, {M3, 5}});
+    EXPECT_EQ(selection_order(), (std::vector<Move>{M2, M1, M3}));
+}
+
+TEST_F(SearchOrdering, NegativeScoresLeaveTheEntryInPlace) {
+    lay_out(0, 0, {{M1, -7}, {M2, -3}, {M3, -1}});
+    pick_next_move(0);
+    EXPECT_EQ(move_list[0].move, M1);
+    EXPECT_EQ(move_list[1].move, M2);
+    EXPECT_EQ(move_list[2].move, M3);
+}
+
+TEST_F(SearchOrdering, SelectionStaysInsideTheCurrentPlysStretch) {
+    lay_out(1, 40, {{M1, 1}, {M2, 2}});
+    move_list[42] = {M3, 999};  // the next ply's space
+    pick_next_move(40);
+    EXPECT_EQ(move_list[40].move, M2);
+    EXPECT_EQ(move_list[42].move, M3);
+    search_ply = 0;
+}
+
+TEST_F(SearchOrdering, BoostMatchesTheWholeMoveAndOnlyTheFirstEntry) {
+    constexpr Move knight = pack_move(12, 4, KNIGHT, MOVE_PAWN | MOVE_PROMOTION);
+    constexpr Move queen = pack_move(12, 4, QUEEN, MOVE_PAWN | MOVE_PROMOTION);
+    lay_out(2, 10, {{knight, 1000010}, {M1, 3}, {queen, 1000040}, {queen, 1000040}});
+    pv_table[0][2] = queen;
+    follow_pv = 1;
+    boost_pv_move();
+    EXPECT_EQ(follow_pv, 1);
+    EXPECT_EQ(move_list[10].score, 1000010);  // same squares, other piece
+    EXPECT_EQ(move_list[12].score, 1000040 + PV_MOVE_BONUS);
+    EXPECT_EQ(move_list[13].score, 1000040);
+
+    // A node that does not find its PV move ends the walk for the iteration.
+    lay_out(2, 10, {{M1, 3}, {M2, 4}});
+    boost_pv_move();
+    EXPECT_EQ(follow_pv, 0);
+    EXPECT_EQ(move_list[10].score, 3);
+    EXPECT_EQ(move_list[11].score, 4);
+    search_ply = 0;
+}
+
+TEST_F(SearchOrdering, BoostFollowsOnlyThePreviousVariation) {
+    // Kxb2 is White's only legal move, so after the search the ply-1 stretch
+    // is the one generated after it, in the order it was tried.
+    set_position(ONLY_MOVE_KXB2);
+    const Move kxb2 = game_move("a1b2");
+    const Move kb7 = pack_move(0, 9, 0, 0);  // Black's Ka8-b7
+
+    pv_table[0][0] = kxb2;
+    pv_table[0][1] = kb7;
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 2);
+    EXPECT_EQ(move_list[ply_first_move[0]].move, kxb2);
+    EXPECT_GE(move_list[ply_first_move[0]].score, PV_MOVE_BONUS);
+    EXPECT_EQ(move_list[ply_first_move[1]].move, kb7);
+    EXPECT_GE(move_list[ply_first_move[1]].score, PV_MOVE_BONUS);
+
+    // The root does not find its PV move, so nothing below is boosted either.
+    clear_search_tables();
+    set_position(ONLY_MOVE_KXB2);
+    pv_table[0][0] = pack_move(56, 40, 0, 0);  // Ka1-a3, not a move here
+    pv_table[0][1] = kb7;
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 2);
+    EXPECT_EQ(follow_pv, 0);
+    for (int i = ply_first_move[0]; i < ply_first_move[2]; ++i) EXPECT_LT(move_list[i].score, PV_MOVE_BONUS);
+
+    // First iteration: row 0 is all zero and no move is boosted.
+    clear_search_tables();
+    set_position(ONLY_MOVE_KXB2);
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 2);
+    for (int i = ply_first_move[0]; i < ply_first_move[2]; ++i) EXPECT_LT(move_list[i].score, PV_MOVE_BONUS);
+}
+
+// ---------------------------------------------------------------------------
+// Scores, extensions, guards and the history heuristic of the two searches.
+
+using SearchScores = SearchTest;
+
+TEST_F(SearchScores, MateScoresCountPliesFromTheRoot) {
+    set_position(BACK_RANK_MATE_IN_ONE);
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 2), MATE_SCORE - 1);
+    EXPECT_STREQ(move_to_text(pv_table[0][0]), "d1d8");
+    EXPECT_EQ(pv_length[0], 1);
+
+    clear_search_tables();
+    set_position(MATED_AFTER_ONLY_MOVE);
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 3), 2 - MATE_SCORE);
+    EXPECT_STREQ(move_to_text(pv_table[0][0]), "a8a7");
+    EXPECT_EQ(pv_length[0], 2);
+    EXPECT_STREQ(move_to_text(pv_table[0][1]), "h1a1");
+
+    clear_search_tables();
+    set_position(CHECKMATED_BLACK);
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), -MATE_SCORE);
+    clear_search_tables();
+    set_position(STALEMATED_BLACK);
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), 0);
+    EXPECT_EQ(pv_length[0], 0);
+}
+
+TEST_F(SearchScores, CheckExtendsTheSearchByOnePly) {
+    // Seeing the mate at ply 2 needs depth 3 at the root: only the extension
+    // of the root's check gives it at depth 2.
+    set_position(EVERY_BLOCK_IS_MATED);
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 2), 2 - MATE_SCORE);
+    // At depth 1 the reply is searched at depth 1, and the mated node is
+    // reached in quiescence, which knows no mate.
+    clear_search_tables();
+    set_position(EVERY_BLOCK_IS_MATED);
+    EXPECT_GT(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), -MATE_THRESHOLD);
+}
+
+TEST_F(SearchScores, HistoryGrowsByTheExtendedDepthOfAlphaRaisingMoves) {
+    set_position(ONLY_MOVE_KXB2);
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 3);
+    EXPECT_EQ(history_score[56][49], 3);
+
+    clear_search_tables();
+    set_position(ONLY_EVASION_KXB2);
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 3);
+    EXPECT_EQ(history_score[56][49], 4);
+
+    // The move that cuts off counts too.
+    clear_search_tables();
+    set_position(ONLY_MOVE_KXB2);
+    EXPECT_EQ(alpha_beta(-9500, -9000, 3), -9000);
+    EXPECT_EQ(history_score[56][49], 3);
+
+    // A move that fails low counts nothing.
+    clear_search_tables();
+    set_position(ONLY_MOVE_KXB2);
+    EXPECT_EQ(alpha_beta(9000, 9500, 3), 9000);
+    EXPECT_EQ(history_score[56][49], 0);
+}
+
+TEST_F(SearchScores, BothSearchesStopAtPly31WithTheStaticScore) {
+    set_position("k7/8/8/8/8/8/8/KQ6 w - - 0 1");
+    const int static_score = evaluate();
+    ASSERT_GT(static_score, 500);
+    search_ply = 31;
+
+    pv_length[31] = 7;
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 3), static_score);  // not beta: no fail-hard clamp
+    EXPECT_EQ(pv_length[31], 31);
+    pv_length[31] = 7;
+    EXPECT_EQ(quiescence(-MATE_SCORE, 0), static_score);
+    EXPECT_EQ(pv_length[31], 31);
+    EXPECT_EQ(node_count, 2u);  // neither searched a child
+
+    // One ply earlier the node still searches: its moves lead to ply 31.
+    search_ply = 30;
+    ply_first_move[30] = 0;
+    EXPECT_GT(alpha_beta(-MATE_SCORE, MATE_SCORE, 3), static_score);  // the queen improves
+    EXPECT_GT(node_count, 4u);
+    EXPECT_EQ(pv_length[30], 31);
+    search_ply = 0;
+}
+
+TEST_F(SearchScores, NearlyFullGameHistoryStopsTheSearch) {
+    set_position("k7/8/8/8/8/8/8/KQ6 w - - 0 1");
+    const int static_score = evaluate();
+    history_ply = 399;
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 3), static_score);
+    EXPECT_EQ(quiescence(-MATE_SCORE, 0), static_score);
+    history_ply = 398;
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 1), 0);  // searched, and fails high
+    history_ply = 0;
+}
+
+TEST_F(SearchScores, QuiescenceStandsPat) {
+    // At or above beta: beta, before any capture is generated.
+    set_position("k7/8/8/3q4/8/8/8/K2R4 w - - 0 1");
+    const int stand_pat = evaluate();
+    ply_first_move[1] = 777;
+    EXPECT_EQ(quiescence(stand_pat - 200, stand_pat - 100), stand_pat - 100);
+    EXPECT_EQ(ply_first_move[1], 777);
+    EXPECT_EQ(node_count, 1u);
+
+    // No captures: the larger of alpha and the stand-pat score.
+    set_position(START_FEN);
+    const int quiet = evaluate();
+    EXPECT_EQ(quiescence(quiet - 50, quiet + 50), quiet);
+    EXPECT_EQ(quiescence(quiet + 10, quiet + 50), quiet + 10);
+    EXPECT_EQ(pv_length[0], 0);
+}
+
+TEST_F(SearchScores, QuiescenceCapturesEnterTheVariation) {
+    set_position("k7/8/8/3q4/8/8/8/K2R4 w - - 0 1");
+    const int score = quiescence(-MATE_SCORE, MATE_SCORE);
+    EXPECT_GT(score, evaluate());
+    ASSERT_EQ(pv_length[0], 1);
+    EXPECT_STREQ(move_to_text(pv_table[0][0]), "d1d5");
+    for (const auto& row : history_score)
+        for (int cell : row) ASSERT_EQ(cell, 0);  // quiescence leaves history alone
+}
+
+TEST_F(SearchScores, RepetitionIsADrawOnlyBelowTheRoot) {
+    set_position(START_FEN);
+    for (const char* text : {"g1f3", "g8f6", "f3g1", "f6g8"}) {
+        search_ply = 0;
+        generate_moves();
+        ASSERT_EQ(make_move(game_move(text)), 1) << text;
+    }
+    search_ply = 0;
+    generate_moves();
+    ASSERT_EQ(repetition_count(), 1);
+
+    search_ply = 1;  // as if a search had reached it
+    pv_length[1] = 5;
+    EXPECT_EQ(alpha_beta(100, 200, 3), 0);
+    EXPECT_EQ(node_count, 1u);
+    EXPECT_EQ(pv_length[1], 1);
+
+    search_ply = 0;
+    clear_search_tables();
+    alpha_beta(-MATE_SCORE, MATE_SCORE, 2);
+    EXPECT_GT(node_count, 20u);
+    EXPECT_NE(pv_table[0][0], 0);
+}
+
+TEST_F(SearchScores, FiftyMoveRuleAfterTheMoveLoop) {
+    // White is a queen up; at 100 a node with moves and no cut-off is a draw.
+    // At depth 1 the replies are quiescence nodes, which know no such rule.
+    set_position("k7/8/8/8/8/8/8/KQ6 w - - 99 80");
+    EXPECT_GT(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), 500);
+
+    clear_search_tables();
+    set_position("k7/8/8/8/8/8/8/KQ6 w - - 100 80");
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), 0);
+    EXPECT_NE(pv_table[0][0], 0);  // the variation is still recorded
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, -5000, 1), -5000);  // a cut-off returns beta
+
+    // No legal move: mate and stalemate whatever the counter says.
+    set_position("3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 100 80");
+    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), -MATE_SCORE);
+    set_position("k7/2Q5/1K6/8/8/8/8/8 b - - 120 80");
+    EXPECT_EQ(alpha_beta(100, 200, 1), 0);
+}
+
+// ---------------------------------------------------------------------------
+// The driver: book, limits, mate stop, thinking lines, deadline.
+
+using SearchDriver = SearchTest;
+
+const std::regex thinking_line(R"(^(\d+) (-?\d+) (\d+) (\d+)((?: [a-h][1-8][a-h][1-8][nbrq]?)*)$)");
+
+TEST_F(SearchDriver, NoIterationBeforeAnyTimeCommand) {
+    set_position(START_FEN);
+    pv_table[0][0] = M1;
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(pv_table[0][0], 0);
+    EXPECT_EQ(node_count, 0u);
+}
+
+TEST_F(SearchDriver, BookHitReturnsTheMoveSilentlyAndLeavesTheSearchState) {
+    std::FILE* book = std::tmpfile();
+    ASSERT_NE(book, nullptr);
+    std::fputs("e2e4 e7e5\n", book);
+    book_file = book;
+    set_position(START_FEN);
+    limit_depth(3);
+    node_count = 4321;
+    pv_table[0][1] = M2;
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_STREQ(move_to_text(pv_table[0][0]), "e2e4");
+    EXPECT_EQ(pv_table[0][1], M2);
+    EXPECT_EQ(node_count, 4321u);
+    book_file = nullptr;
+    std::fclose(book);
+}
+
+TEST_F(SearchDriver, MatedRootStopsAfterTheFirstIteration) {
+    set_position(CHECKMATED_BLACK);
+    limit_depth(5);
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(out, std::regex(R"(1 -10000 \d+ 1\n)"))) << out;
+    EXPECT_EQ(pv_table[0][0], 0);
+}
+
+TEST_F(SearchDriver, StalematedRootRunsEveryIterationWithoutAMove) {
+    set_position(STALEMATED_BLACK);
+    limit_depth(3);
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(out, std::regex(R"(1 0 \d+ 1\n2 0 \d+ 2\n3 0 \d+ 3\n)"))) << out;
+    EXPECT_EQ(pv_table[0][0], 0);
+}
+
+TEST_F(SearchDriver, MateScoreEndsTheDeepeningAfterItsLine) {
+    set_position(MATED_AFTER_ONLY_MOVE);
+    limit_depth(8);
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    const std::vector<std::string> lines = lines_of(testing::internal::GetCapturedStdout());
+    ASSERT_EQ(lines.size(), 3u);
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(lines[2], m, thinking_line)) << lines[2];
+    EXPECT_EQ(m[1], "3");
+    EXPECT_EQ(m[2], "-9998");
+    EXPECT_EQ(m[5], " a8a7 h1a1");
+    EXPECT_STREQ(move_to_text(pv_table[0][0]), "a8a7");
+}
+
+TEST_F(SearchDriver, ThinkingLinesShowEachDepthAndAPlayableVariation) {
+    set_position("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
+    const std::string before = position_to_fen();
+    limit_depth(4);
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    const std::vector<std::string> lines = lines_of(testing::internal::GetCapturedStdout());
+    ASSERT_EQ(lines.size(), 4u);
+    unsigned long long previous_nodes = 0;
+    for (int i = 0; i < 4; ++i) {
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[i], m, thinking_line)) << lines[i];
+        EXPECT_EQ(std::stoi(m[1]), i + 1);
+        const unsigned long long nodes = std::stoull(m[4]);
+        EXPECT_GT(nodes, previous_nodes);  // the count runs on over the iterations
+        previous_nodes = nodes;
+    }
+    EXPECT_EQ(previous_nodes, node_count);
+    EXPECT_EQ(search_ply, 0);
+    EXPECT_EQ(position_to_fen(), before);
+
+    // The last line's variation is row 0, and every move of it is a legal
+    // move of the position it is played in.
+    std::string printed;
+    for (int j = 0; j < pv_length[0]; ++j) printed += std::string(" ") + move_to_text(pv_table[0][j]);
+    EXPECT_NE(lines[3].find(printed), std::string::npos);
+    ASSERT_GE(pv_length[0], 4);
+    for (int j = 0; j < pv_length[0]; ++j) {
+        const int first = ply_first_move[search_ply];
+        generate_moves();
+        bool listed = false;
+        for (int i = first; i < ply_first_move[search_ply + 1]; ++i) listed |= move_list[i].move == pv_table[0][j];
+        ASSERT_TRUE(listed) << j;
+        ASSERT_EQ(make_move(pv_table[0][j]), 1) << j;
+    }
+    while (search_ply > 0) unmake_move();
+}
+
+TEST_F(SearchDriver, ZeroBudgetAbandonsAtNode1024AndRestoresThePosition) {
+    set_position("r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10");
+    const std::string fen = position_to_fen();
+    const std::uint32_t hash = position_hash;
+    depth_limit = SEARCH_DEPTH_FOR_TIME;
+    time_budget_ms = 0;
+    testing::internal::CaptureStdout();
+    choose_move(2);
+    const std::vector<std::string> lines = lines_of(testing::internal::GetCapturedStdout());
+    EXPECT_EQ(search_aborted, 1);
+    EXPECT_EQ(node_count, 1024u);
+    EXPECT_EQ(search_ply, 0);
+    EXPECT_EQ(history_ply, 0);
+    EXPECT_EQ(position_to_fen(), fen);
+    EXPECT_EQ(position_hash, hash);
+    // Iteration 1 finished well before; the abandoned one printed nothing.
+    ASSERT_GE(lines.size(), 1u);
+    EXPECT_LT(lines.size(), 4u);
+    ASSERT_NE(pv_table[0][0], 0);
+    generate_moves();
+    EXPECT_EQ(make_move(pv_table[0][0]), 1);
+    unmake_move();
+}
+
+TEST_F(SearchDriver, NegativeBudgetCountsAsNone) {
+    set_position(START_FEN);
+    depth_limit = SEARCH_DEPTH_FOR_TIME;
+    time_budget_ms = -5000;
+    choose_move(0);
+    EXPECT_EQ(node_count, 1024u);
+    EXPECT_EQ(search_ply, 0);
+    EXPECT_NE(pv_table[0][0], 0);
+}
+
+// ---------------------------------------------------------------------------
+// A small pinned bench: Release and sanitizer builds must count the same nodes.
+
+using SearchSignature = SearchTest;
+
+TEST_F(SearchSignature, SmallBenchNodeTotal) {
+    struct Case {
+        const char* fen;
+        int depth;
+    };
+    const Case cases[] = {
+        {START_FEN, 5},
+        {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", 4},
+        {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", 6},
+    };
+    std::uint64_t total = 0;
+    for (const Case& c : cases) {
+        set_position(c.fen);
+        limit_depth(c.depth);
+        choose_move(0);
+        total += node_count;
+    }
+    EXPECT_EQ(total, 251304u);
+}
+
+}  // namespace
