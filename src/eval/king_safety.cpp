@@ -46,39 +46,32 @@ static int central_open_files(int file) {
     return penalty;
 }
 
-// The far file of the wing counts half. Halving is `/ 2`, which rounds the
-// never-positive shelter values toward zero (-25 gives -12); a shift would not.
-int eval_white_king(int square) {
-    int t = king_table[square];
-    const int file = square % 8;
+// The king term from its table value: the shelter of its wing, or the open
+// files around a central king, scaled by the enemy's piece material. The far
+// file of the wing counts half; halving is `/ 2`, which rounds the
+// never-positive shelter values toward zero (-25 gives -12), as a shift would
+// not, and the scaling truncates toward zero too.
+template <int (*shelter_file)(int)>
+static int king_term(int table_value, int file, int enemy_material) {
+    int t = table_value;
     if (file <= 2) {
-        t += white_shelter_file(1);
-        t += white_shelter_file(2);
-        t += white_shelter_file(3) / 2;
+        t += shelter_file(1);
+        t += shelter_file(2);
+        t += shelter_file(3) / 2;
     } else if (file >= 5) {
-        t += white_shelter_file(8);
-        t += white_shelter_file(7);
-        t += white_shelter_file(6) / 2;
+        t += shelter_file(8);
+        t += shelter_file(7);
+        t += shelter_file(6) / 2;
     } else {
         t -= central_open_files(file);
     }
-    // Fades as Black's pieces come off; division truncates toward zero.
-    return t * piece_material[BLACK] / FULL_PIECE_MATERIAL;
+    return t * enemy_material / FULL_PIECE_MATERIAL;
+}
+
+int eval_white_king(int square) {
+    return king_term<white_shelter_file>(king_table[square], square % 8, piece_material[BLACK]);
 }
 
 int eval_black_king(int square) {
-    int t = king_table[mirror_square[square]];
-    const int file = square % 8;
-    if (file <= 2) {
-        t += black_shelter_file(1);
-        t += black_shelter_file(2);
-        t += black_shelter_file(3) / 2;
-    } else if (file >= 5) {
-        t += black_shelter_file(8);
-        t += black_shelter_file(7);
-        t += black_shelter_file(6) / 2;
-    } else {
-        t -= central_open_files(file);
-    }
-    return t * piece_material[WHITE] / FULL_PIECE_MATERIAL;
+    return king_term<black_shelter_file>(king_table[mirror_square[square]], square % 8, piece_material[WHITE]);
 }
