@@ -17,6 +17,7 @@
 #include "book/book.h"
 #include "eval/evaluate.h"
 #include "protocol/move_text.h"
+#include "search/clock.h"
 #include "search/driver.h"
 #include "search/search.h"
 
@@ -545,3 +546,12 @@ TEST_F(SearchSignature, SmallBenchNodeTotal) {
 }
 
 }  // namespace
+
+// The millisecond clock wraps every 49.7 days; a deadline that straddles the
+// wrap must still be a short time away, not weeks or already past.
+TEST(SearchClock, ElapsedTimeIsRightAcrossTheWrap) {
+    EXPECT_EQ(elapsed_ms(2147483000, -2147483000), 1296u);
+    EXPECT_EQ(elapsed_ms(-1, 5), 6u);
+    EXPECT_EQ(elapsed_ms(1000, 1000), 0u);
+    EXPECT_EQ(elapsed_ms(-5, -2), 3u);
+}
