@@ -26,15 +26,6 @@ std::uint64_t perft_of(const std::string& fen, int depth) {
     return perft(depth);
 }
 
-struct TargetedCase {
-    const char* name;
-    const char* fen;
-    int depth;
-    std::uint64_t count;
-};
-
-void PrintTo(const TargetedCase& c, std::ostream* os) { *os << c.fen; }
-
 const TargetedCase targeted[] = {
     {"illegal_ep_pinned_on_rank", "3k4/3p4/8/K1P4r/8/8/8/8 b - - 0 1", 6, 1134888},
     {"illegal_ep_pinned_on_diagonal", "8/8/4k3/8/2p5/8/B2P2K1/8 w - - 0 1", 6, 1015133},

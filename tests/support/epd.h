@@ -1,4 +1,4 @@
-// Reading the perft positions and their published counts, for the perft tiers.
+// Perft positions with their published counts, shared by the two perft tiers.
 #pragma once
 #include <cstdint>
 #include <fstream>
@@ -14,6 +14,16 @@ struct PerftCase {
 };
 
 inline void PrintTo(const PerftCase& c, std::ostream* os) { *os << c.fen; }
+
+// A single published count for a position where one rule decides.
+struct TargetedCase {
+    const char* name;
+    const char* fen;
+    int depth;
+    std::uint64_t count;
+};
+
+inline void PrintTo(const TargetedCase& c, std::ostream* os) { *os << c.fen; }
 
 // Lines of "FEN ;D1 n ;D2 n ...".
 inline std::vector<PerftCase> read_epd() {

@@ -77,15 +77,6 @@ const std::vector<PerftCase> standard = read_epd();
 
 // Published counts for positions where a rule has a narrow reach: checks
 // given by promotion, stalemate and double check. The deep tier has more.
-struct TargetedCase {
-    const char* name;
-    const char* fen;
-    int depth;
-    std::uint64_t count;
-};
-
-void PrintTo(const TargetedCase& c, std::ostream* os) { *os << c.fen; }
-
 const TargetedCase targeted[] = {
     {"self_stalemate", "K1k5/8/P7/8/8/8/8/8 w - - 0 1", 6, 2217},
     {"double_check", "8/8/2k5/5q2/5n2/8/5K2/8 b - - 0 1", 4, 23527},
