@@ -21,7 +21,8 @@ struct Match {
 };
 
 void play(const Match& match) {
-    const std::string dir = make_temp_dir();
+    const TempDir temp;
+    const std::string& dir = temp.path;
     // A few openings of our own, so that the book path and varied games are covered.
     if (match.with_book)
         write_file(dir, "book.book",
@@ -58,7 +59,8 @@ TEST(SelfPlay, ShortTimedMovesEveryOneAbandoned) {
 TEST(SelfPlayClock, TimeCommandBudgetIsAThirtiethOfTheClock) {
     // 300 s on the clock: 10 s for the move, which no depth-16 search from
     // the opening finishes sooner.
-    const std::string dir = make_temp_dir();
+    const TempDir temp;
+    const std::string& dir = temp.path;
     EngineProcess engine(dir);
     engine.send("new");
     engine.send("time 30000");

@@ -18,12 +18,6 @@ const char* const spanish_line[] = {
     "b1d2", "c8b7", "b3c2", "f8e8", "d2f1", "e7f8", "f1g3", "g7g6", "a2a4", "c7c5",
 };
 
-// A fresh working directory, removed with the test.
-struct TempDir {
-    const std::string path = make_temp_dir();
-    ~TempDir() { std::filesystem::remove_all(path); }
-};
-
 std::string read_text(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;

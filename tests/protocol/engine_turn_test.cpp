@@ -13,23 +13,10 @@
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() : path_(make_temp_dir()) {}
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 // Everything the engine printed after its start-up text, with no book present.
 std::string session(const std::string& input) {
     TempDir dir;
-    const EngineResult run = run_engine(input, dir.path());
+    const EngineResult run = run_engine(input, dir.path);
     EXPECT_FALSE(run.timed_out);
     EXPECT_EQ(run.exit_code, 0);
     const std::string start = banner(false);
@@ -138,7 +125,7 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 TEST(EngineTurnClock, OneSecondPerMoveWithSt) {
     TempDir dir;
-    EngineProcess engine(dir.path());
+    EngineProcess engine(dir.path);
     engine.send("new");
     engine.send("st 1");
     engine.send("post");
@@ -165,7 +152,7 @@ TEST(EngineTurnClock, OneSecondPerMoveWithSt) {
 
 TEST(EngineTurnClock, TimeCommandGivesAThirtiethOfTheClock) {
     TempDir dir;
-    EngineProcess engine(dir.path());
+    EngineProcess engine(dir.path);
     engine.send("new");
     engine.send("time 300");  // 3 s left: 100 ms for the move
     const auto start = std::chrono::steady_clock::now();
@@ -186,7 +173,7 @@ TEST(EngineTurnClock, ZeroBudgetStillPlaysTheFirstIterationsMove) {
 
 TEST(EngineTurnSelfPlay, ThirtyMovesAtDepthTwo) {
     TempDir dir;
-    const SelfPlayGame game = play_self_game(dir.path(), {"sd 2"}, {"sd 2"}, 60, 20000);
+    const SelfPlayGame game = play_self_game(dir.path, {"sd 2"}, {"sd 2"}, 60, 20000);
     EXPECT_EQ(game.failure, "");
     EXPECT_TRUE(game.moves.size() == 60u || !game.result.empty()) << game.moves.size();
 }
