@@ -1,7 +1,6 @@
 // Book moves through the real executable: replies, the ply limit, hints, illegal lines.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
