@@ -50,39 +50,6 @@ bool parse_count(const std::string& text, long limit, long* value) {
     return true;
 }
 
-struct Snapshot {
-    int color[64], piece[64];
-    int side, castle, ep, clock, sply, hply, first0;
-    std::uint32_t hash;
-};
-
-void save(Snapshot& s) {
-    std::memcpy(s.color, square_color, sizeof s.color);
-    std::memcpy(s.piece, square_piece, sizeof s.piece);
-    s.side = side_to_move;
-    s.castle = castle_rights;
-    s.ep = ep_square;
-    s.clock = halfmove_clock;
-    s.sply = search_ply;
-    s.hply = history_ply;
-    s.first0 = ply_first_move[0];
-    s.hash = position_hash;
-}
-
-void restore(const Snapshot& s) {
-    std::memcpy(square_color, s.color, sizeof s.color);
-    std::memcpy(square_piece, s.piece, sizeof s.piece);
-    side_to_move = s.side;
-    side_not_to_move = s.side ^ 1;
-    castle_rights = s.castle;
-    ep_square = s.ep;
-    halfmove_clock = s.clock;
-    search_ply = s.sply;
-    history_ply = s.hply;
-    ply_first_move[0] = s.first0;
-    position_hash = s.hash;
-}
-
 const char* parse_placement(const std::string& text, int* color, int* piece) {
     int row = 0, file = 0;
     for (char c : text) {
@@ -195,14 +162,21 @@ const char* load_fen(const char* fen) {
         if (!parse_count(fields[5], MAX_HALFMOVE_CLOCK, &fullmove)) return "bad FEN: move number is not a number";
     }
 
-    Snapshot before;
-    save(before);
+    // The check test reads the global board, so the new one goes in first
+    // and the old one comes back if the test fails.
+    int old_color[64], old_piece[64];
+    std::memcpy(old_color, square_color, sizeof old_color);
+    std::memcpy(old_piece, square_piece, sizeof old_piece);
+    const int old_side = side_to_move;
     std::memcpy(square_color, color, sizeof color);
     std::memcpy(square_piece, piece, sizeof piece);
     side_to_move = side;
     side_not_to_move = side ^ 1;
     if (side_in_check(side_not_to_move)) {
-        restore(before);
+        std::memcpy(square_color, old_color, sizeof old_color);
+        std::memcpy(square_piece, old_piece, sizeof old_piece);
+        side_to_move = old_side;
+        side_not_to_move = old_side ^ 1;
         return "bad FEN: the side not to move is in check";
     }
     castle_rights = rights;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/movegen.h"
 #include "board/position.h"
 #include "board/zobrist.h"
 #include "book/book.h"
@@ -31,14 +30,9 @@ int saturating_multiply(int value, int factor) {
     return static_cast<int>(product);
 }
 
-void new_position() {
-    search_ply = 0;
-    generate_moves();
-}
-
 void cmd_new() {
     reset_position();
-    new_position();
+    regenerate_move_list();
     engine_side = BLACK;
 }
 
@@ -50,14 +44,14 @@ void cmd_force() { engine_side = EMPTY; }
 void cmd_white() {
     side_to_move = WHITE;
     side_not_to_move = BLACK;
-    new_position();
+    regenerate_move_list();
     engine_side = BLACK;
 }
 
 void cmd_black() {
     side_to_move = BLACK;
     side_not_to_move = WHITE;
-    new_position();
+    regenerate_move_list();
     engine_side = WHITE;
 }
 
@@ -157,7 +151,7 @@ void command_loop() {
     std::signal(SIGINT, SIG_IGN);
     std::printf("\n");
     reset_position();
-    new_position();
+    regenerate_move_list();
     engine_side = EMPTY;
     post_mode = 0;
     quit_requested = false;

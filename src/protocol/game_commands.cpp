@@ -8,19 +8,15 @@
 #include "protocol/command_loop.h"
 #include "protocol/move_text.h"
 
-namespace {
-
-void regenerate() {
+void regenerate_move_list() {
     search_ply = 0;
     generate_moves();
 }
 
-}  // namespace
-
 int play_game_move(Move move) {
     if (history_ply >= GAME_PLY_LIMIT) return 0;
     if (!make_move(move)) return 0;
-    regenerate();
+    regenerate_move_list();
     return 1;
 }
 
@@ -36,12 +32,12 @@ void move_input() {
 void cmd_undo() {
     if (history_ply == 0) return;
     unmake_move();
-    regenerate();
+    regenerate_move_list();
 }
 
 void cmd_remove() {
     if (history_ply < 2) return;
     unmake_move();
     unmake_move();
-    regenerate();
+    regenerate_move_list();
 }

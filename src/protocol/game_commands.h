@@ -10,6 +10,9 @@ constexpr int GAME_PLY_LIMIT = HISTORY_SIZE - MAX_PLY - 1;
 // illegal or the game has reached GAME_PLY_LIMIT (nothing changes then).
 int play_game_move(Move move);
 
+// Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
+void regenerate_move_list();
+
 void move_input();  // the line as a move; refused with "(unknown command): ..."
 void cmd_undo();
 void cmd_remove();

@@ -47,8 +47,9 @@ void choose_move(int output_mode) {
 
     // 4. A fresh search.
     search_start_ms = clock_ms();
-    search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(search_start_ms) +
-                                                   static_cast<std::uint32_t>(time_budget_ms));
+    // A negative budget counts as none.
+    const std::uint32_t budget = time_budget_ms > 0 ? static_cast<std::uint32_t>(time_budget_ms) : 0u;
+    search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(search_start_ms) + budget);
     search_ply = 0;
     node_count = 0;
     for (auto& row : pv_table)
@@ -65,12 +66,11 @@ void choose_move(int output_mode) {
     }
 }
 
-// The deadline is tested on the time elapsed since the start, so a budget
-// that straddles the wrap of the 32-bit clock still ends on time. A negative
-// budget counts as none.
+// Time since the start is compared with the deadline's distance from the
+// start, so a search that straddles the wrap of the 32-bit clock still ends
+// on time.
 void poll_clock() {
-    const std::uint32_t budget = time_budget_ms > 0 ? static_cast<std::uint32_t>(time_budget_ms) : 0u;
-    if (elapsed_ms(search_start_ms, clock_ms()) < budget) return;
+    if (elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms)) return;
     search_aborted = 1;
     std::longjmp(abort_point, 1);
 }
