@@ -7,11 +7,11 @@
 
 #include "board/fen.h"
 #include "board/make_move.h"
+#include "board/move_text.h"
 #include "board/movegen.h"
 #include "board/perft.h"
 #include "board/position.h"
 #include "board/zobrist.h"
-#include "protocol/move_text.h"
 
 namespace {
 

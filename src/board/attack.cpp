@@ -61,7 +61,8 @@ int is_attacked_from_target(int target, int attacker) {
         if (holds(border_board[origin + piece_directions[KNIGHT][d]], attacker, KNIGHT)) return 1;
         if (holds(border_board[origin + piece_directions[KING][d]], attacker, KING)) return 1;
     }
-    // Queen directions: odd steps (-9, -11, 9, 11) are diagonal.
+    // Queen directions: steps of 9 and 11 are diagonal, steps of 1 and 10
+    // straight (both 1 and 9 are odd, so parity does not tell them apart).
     for (int d = 0; d < 8; ++d) {
         const int step = piece_directions[QUEEN][d];
         const int line_piece = (step == -10 || step == -1 || step == 1 || step == 10) ? ROOK : BISHOP;

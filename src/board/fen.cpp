@@ -102,8 +102,8 @@ const char* parse_castling(const std::string& text, const int* color, const int*
     }
     // Keep only the rights whose king and rook stand at home.
     struct Home { int bit, colour, king, rook; };
-    constexpr Home homes[4] = {{CASTLE_WHITE_KINGSIDE, WHITE, 60, 63}, {CASTLE_WHITE_QUEENSIDE, WHITE, 60, 56},
-                               {CASTLE_BLACK_KINGSIDE, BLACK, 4, 7}, {CASTLE_BLACK_QUEENSIDE, BLACK, 4, 0}};
+    constexpr Home homes[4] = {{CASTLE_WHITE_KINGSIDE, WHITE, E1, H1}, {CASTLE_WHITE_QUEENSIDE, WHITE, E1, A1},
+                               {CASTLE_BLACK_KINGSIDE, BLACK, E8, H8}, {CASTLE_BLACK_QUEENSIDE, BLACK, E8, A8}};
     for (const Home& h : homes) {
         const bool at_home = color[h.king] == h.colour && piece[h.king] == KING && color[h.rook] == h.colour &&
                              piece[h.rook] == ROOK;

@@ -18,18 +18,20 @@ struct CastleSquares {
     int rook_to;
 };
 
+// The king's own square is covered by the check test; b1 and b8 must be
+// empty but may be attacked.
 constexpr CastleSquares castle_squares[4] = {
-    {62, {61, 62, -1}, 2, {61, 62}, 63, 61},
-    {58, {57, 58, 59}, 3, {58, 59}, 56, 59},
-    {6, {5, 6, -1}, 2, {5, 6}, 7, 5},
-    {2, {1, 2, 3}, 3, {2, 3}, 0, 3},
+    {G1, {F1, G1, -1}, 2, {F1, G1}, H1, F1},
+    {C1, {B1, C1, D1}, 3, {C1, D1}, A1, D1},
+    {G8, {F8, G8, -1}, 2, {F8, G8}, H8, F8},
+    {C8, {B8, C8, D8}, 3, {C8, D8}, A8, D8},
 };
 
 const CastleSquares& castle_for(int king_to) {
     switch (king_to) {
-        case 62: return castle_squares[0];
-        case 58: return castle_squares[1];
-        case 6: return castle_squares[2];
+        case G1: return castle_squares[0];
+        case C1: return castle_squares[1];
+        case G8: return castle_squares[2];
         default: return castle_squares[3];
     }
 }
@@ -61,7 +63,7 @@ int make_move(Move move) {
         square_piece[c.rook_from] = EMPTY;
     }
 
-    // 2.-3. Record what cannot be recomputed.
+    // 2. Record what cannot be recomputed, and count the ply.
     UndoRecord& r = game_history[history_ply];
     r.move = move;
     r.captured = square_piece[to];
@@ -72,7 +74,7 @@ int make_move(Move move) {
     ++search_ply;
     ++history_ply;
 
-    // 4.-6. Rights, en passant square, fifty-move counter.
+    // 3. Rights, en passant square, fifty-move counter.
     castle_rights &= castle_keep_mask[from] & castle_keep_mask[to];
     if (flags & MOVE_DOUBLE_PUSH)
         ep_square = side_to_move == WHITE ? to + 8 : to - 8;
@@ -83,7 +85,7 @@ int make_move(Move move) {
     else
         ++halfmove_clock;
 
-    // 7.-8. The piece, and the pawn taken en passant behind `to`.
+    // 4. The piece, and the pawn taken en passant behind `to`.
     square_color[to] = side_to_move;
     square_piece[to] = (flags & MOVE_PROMOTION) ? move_promotion(move) : square_piece[from];
     square_color[from] = EMPTY;
@@ -94,14 +96,17 @@ int make_move(Move move) {
         square_piece[victim] = EMPTY;
     }
 
-    // 9.-11. Hand over the move; refuse if the mover's own king is attacked.
+    // 5. Hand over the move; refuse if the mover's own king is attacked.
     side_to_move ^= 1;
     side_not_to_move ^= 1;
     if (side_in_check(side_not_to_move)) {
         unmake_move();
         return 0;
     }
+
+    // 6. The new position's hash.
     compute_hash();
+    if constexpr (SLOW_CHECKS) assert(position_is_ok());
     return 1;
 }
 
@@ -144,6 +149,9 @@ void unmake_move() {
         square_color[victim] = side_not_to_move;
         square_piece[victim] = PAWN;
     }
+    // The hash comes back from the record, so only the board is checked: a
+    // colour command may have left the record's side key behind.
+    if constexpr (SLOW_CHECKS) assert(board_is_ok());
 }
 
 int repetition_count() {

@@ -137,11 +137,11 @@ int generate_moves() {
     }
     // Castling by the rights alone; make_move tests the squares.
     if (side_to_move == WHITE) {
-        if (castle_rights & CASTLE_WHITE_KINGSIDE) push_move(60, 62, MOVE_CASTLE);
-        if (castle_rights & CASTLE_WHITE_QUEENSIDE) push_move(60, 58, MOVE_CASTLE);
+        if (castle_rights & CASTLE_WHITE_KINGSIDE) push_move(E1, G1, MOVE_CASTLE);
+        if (castle_rights & CASTLE_WHITE_QUEENSIDE) push_move(E1, C1, MOVE_CASTLE);
     } else {
-        if (castle_rights & CASTLE_BLACK_KINGSIDE) push_move(4, 6, MOVE_CASTLE);
-        if (castle_rights & CASTLE_BLACK_QUEENSIDE) push_move(4, 2, MOVE_CASTLE);
+        if (castle_rights & CASTLE_BLACK_KINGSIDE) push_move(E8, G8, MOVE_CASTLE);
+        if (castle_rights & CASTLE_BLACK_QUEENSIDE) push_move(E8, C8, MOVE_CASTLE);
     }
     en_passant_moves();
     return end_generation();

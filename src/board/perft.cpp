@@ -3,39 +3,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "board/position.h"
+#include "board/snapshot.h"
 
 namespace {
-
-struct StateCopy {
-    int color[64], piece[64];
-    int side, other, castle, ep, clock, sply, hply;
-    std::uint32_t hash;
-};
-
-void take_copy(StateCopy& s) {
-    std::memcpy(s.color, square_color, sizeof s.color);
-    std::memcpy(s.piece, square_piece, sizeof s.piece);
-    s.side = side_to_move;
-    s.other = side_not_to_move;
-    s.castle = castle_rights;
-    s.ep = ep_square;
-    s.clock = halfmove_clock;
-    s.sply = search_ply;
-    s.hply = history_ply;
-    s.hash = position_hash;
-}
-
-bool same_as(const StateCopy& s) {
-    return std::memcmp(s.color, square_color, sizeof s.color) == 0 &&
-           std::memcmp(s.piece, square_piece, sizeof s.piece) == 0 && s.side == side_to_move &&
-           s.other == side_not_to_move && s.castle == castle_rights && s.ep == ep_square &&
-           s.clock == halfmove_clock && s.sply == search_ply && s.hply == history_ply && s.hash == position_hash;
-}
 
 [[noreturn]] void fail(const char* what, Move move) {
     std::fprintf(stderr, "perft: %s after move %08x at ply %d\n", what, static_cast<unsigned>(move), search_ply);
@@ -51,11 +25,11 @@ std::uint64_t perft(int depth) {
     std::uint64_t nodes = 0;
     for (int i = ply_first_move[ply]; i < ply_first_move[ply + 1]; ++i) {
         const Move move = move_list[i].move;
-        StateCopy before;
-        if constexpr (SLOW_CHECKS) take_copy(before);
+        PositionSnapshot before;
+        if constexpr (SLOW_CHECKS) before = take_snapshot();
         if (!make_move(move)) {
             if constexpr (SLOW_CHECKS)
-                if (!same_as(before)) fail("a refused move changed the position", move);
+                if (take_snapshot() != before) fail("a refused move changed the position", move);
             continue;
         }
         if constexpr (SLOW_CHECKS)
@@ -63,7 +37,7 @@ std::uint64_t perft(int depth) {
         nodes += depth == 1 ? 1 : perft(depth - 1);
         unmake_move();
         if constexpr (SLOW_CHECKS)
-            if (!same_as(before)) fail("take-back did not restore the position", move);
+            if (take_snapshot() != before) fail("take-back did not restore the position", move);
     }
     return nodes;
 }

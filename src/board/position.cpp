@@ -113,7 +113,7 @@ void reset_position() {
     ply_first_move[0] = 0;
 }
 
-bool position_is_ok(bool check_hash) {
+bool board_is_ok() {
     int kings[2] = {0, 0};
     for (int s = 0; s < 64; ++s) {
         const int c = square_color[s];
@@ -125,9 +125,18 @@ bool position_is_ok(bool check_hash) {
         if (p == KING) ++kings[c];
         if (p == PAWN && (s < 8 || s >= 56)) return false;
     }
-    if (kings[WHITE] != 1 || kings[BLACK] != 1) return false;
+    if (kings[WHITE] > 1 || kings[BLACK] > 1) return false;
     if (side_to_move != WHITE && side_to_move != BLACK) return false;
-    if (side_not_to_move != (side_to_move ^ 1)) return false;
+    return side_not_to_move == (side_to_move ^ 1);
+}
+
+bool position_is_ok(bool check_hash) {
+    if (!board_is_ok()) return false;
+    for (int colour : {WHITE, BLACK}) {
+        int kings = 0;
+        for (int s = 0; s < 64; ++s) kings += square_color[s] == colour && square_piece[s] == KING;
+        if (kings != 1) return false;
+    }
     if (castle_rights < 0 || castle_rights > 15) return false;
     if (ep_square < -1 || ep_square > 63) return false;
     if (halfmove_clock < 0) return false;

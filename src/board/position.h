@@ -20,6 +20,10 @@ constexpr int KING = 5;
 constexpr int EMPTY = 6;
 static_assert(EMPTY == 6 && KING == 5 && (WHITE ^ 1) == BLACK);
 
+// The squares that castling names. Square 0 is a8, 63 is h1.
+constexpr int A8 = 0, B8 = 1, C8 = 2, D8 = 3, E8 = 4, F8 = 5, G8 = 6, H8 = 7;
+constexpr int A1 = 56, B1 = 57, C1 = 58, D1 = 59, E1 = 60, F1 = 61, G1 = 62, H1 = 63;
+
 constexpr int CASTLE_WHITE_KINGSIDE = 1;
 constexpr int CASTLE_WHITE_QUEENSIDE = 2;
 constexpr int CASTLE_BLACK_KINGSIDE = 4;
@@ -77,6 +81,13 @@ extern const int initial_color[64];
 extern const int initial_piece[64];
 
 // The position. Square 0 is a8, 63 is h1; White moves towards lower numbers.
+// Written by reset_position, load_fen, make_move and unmake_move, and:
+// - side_to_move and side_not_to_move also by the colour commands, which
+//   hand over the move without rehashing: position_hash keeps the old side's
+//   key until the next move is made;
+// - search_ply also by the search driver and the game commands, which set
+//   it back to 0 at the root. Game moves raise it and take-backs lower it
+//   with history_ply, so an undo at the root takes it below 0 until then.
 extern int square_color[64];
 extern int square_piece[64];
 extern int side_to_move;
@@ -97,6 +108,10 @@ extern int history_score[64][64];
 // Sets the standard start position (needs init_zobrist first).
 void reset_position();
 
-// Recomputes from scratch what must agree: both board arrays, one king each,
-// no pawn on a back rank, side_not_to_move, the hash (when `check_hash`).
+// The board alone: both arrays agree and hold valid codes, at most one king
+// per colour, no pawn on a back rank, side_not_to_move is the other side.
+bool board_is_ok();
+
+// Recomputes from scratch what must agree: the board, exactly one king each,
+// the counters in range, the hash (when `check_hash`).
 bool position_is_ok(bool check_hash = true);

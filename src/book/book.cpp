@@ -5,16 +5,16 @@
 #include <ctime>
 
 #include "board/make_move.h"
+#include "board/move_text.h"
 #include "board/zobrist.h"
-#include "protocol/move_text.h"
 
 std::FILE* book_file = nullptr;
 
-void book_open() {
+bool book_open() {
     // The clock seed comes last, after the fixed seed of the hash keys.
     seed_random(static_cast<std::uint32_t>(std::time(nullptr)));
     book_file = std::fopen("book.book", "r");
-    std::printf(book_file ? "Book version 1.0.\n" : "Book is not open.\n");
+    return book_file != nullptr;
 }
 
 int line_starts_with(const char* prefix, const char* line) {

@@ -10,9 +10,9 @@ constexpr int BOOK_MAX_CANDIDATES = 50;
 // "book.book" in the working directory, opened once at start-up, or null.
 extern std::FILE* book_file;
 
-// Seeds the random generator from the calendar time, opens the book and
-// says whether it is open.
-void book_open();
+// Seeds the random generator from the calendar time and opens the book;
+// true when it is open.
+bool book_open();
 
 // A legal move of the position that the book's lines play after the game so
 // far, chosen with weights by how many lines play it; -1 when there is none.

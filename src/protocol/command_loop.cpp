@@ -10,16 +10,18 @@
 #include "board/zobrist.h"
 #include "book/book.h"
 #include "protocol/engine_turn.h"
+#include "protocol/game.h"
 #include "protocol/game_commands.h"
 #include "search/driver.h"
 
 int engine_side = EMPTY;
-int post_mode = 0;
-char line_buffer[256];
-char command_word[256];
+int post_mode = OUTPUT_SILENT;
 
 namespace {
 
+// The line being carried out (newline included) and its first word.
+char line_buffer[256];
+char command_word[256];
 bool quit_requested;
 
 // Multiplication that saturates at the 32-bit bounds instead of wrapping.
@@ -30,57 +32,54 @@ int saturating_multiply(int value, int factor) {
     return static_cast<int>(product);
 }
 
-void cmd_new() {
-    reset_position();
-    regenerate_move_list();
+void cmd_new(const char*) {
+    game_new();
     engine_side = BLACK;
 }
 
-void cmd_quit() { quit_requested = true; }
+void cmd_quit(const char*) { quit_requested = true; }
 
-void cmd_force() { engine_side = EMPTY; }
+void cmd_force(const char*) { engine_side = EMPTY; }
 
 // The colour commands hand over the move and nothing else.
-void cmd_white() {
-    side_to_move = WHITE;
-    side_not_to_move = BLACK;
-    regenerate_move_list();
+void cmd_white(const char*) {
+    game_set_side_to_move(WHITE);
     engine_side = BLACK;
 }
 
-void cmd_black() {
-    side_to_move = BLACK;
-    side_not_to_move = WHITE;
-    regenerate_move_list();
+void cmd_black(const char*) {
+    game_set_side_to_move(BLACK);
     engine_side = WHITE;
 }
 
-void cmd_st() {
-    read_command_number(line_buffer, "st", &time_budget_ms);
+// A number that does not read leaves the old value, which is scaled all the same.
+void cmd_st(const char* line) {
+    read_command_number(line, "st", &time_budget_ms);
     time_budget_ms = saturating_multiply(time_budget_ms, 1000);
     depth_limit = SEARCH_DEPTH_FOR_TIME;
 }
 
-void cmd_sd() {
-    read_command_number(line_buffer, "sd", &depth_limit);
+void cmd_sd(const char* line) {
+    read_command_number(line, "sd", &depth_limit);
     time_budget_ms = DEPTH_ONLY_BUDGET_MS;
 }
 
-void cmd_time() {
-    read_command_number(line_buffer, "time", &time_budget_ms);
+// A thirtieth of the clock, which counts in centiseconds.
+void cmd_time(const char* line) {
+    read_command_number(line, "time", &time_budget_ms);
     time_budget_ms = saturating_multiply(time_budget_ms, 10) / 30;
     depth_limit = SEARCH_DEPTH_FOR_TIME;
 }
 
-void cmd_otim() {}
+void cmd_otim(const char*) {}
 
-void cmd_post() { post_mode = 2; }
+void cmd_post(const char*) { post_mode = OUTPUT_THINKING; }
 
-void cmd_nopost() { post_mode = 0; }
+void cmd_nopost(const char*) { post_mode = OUTPUT_SILENT; }
 
 struct Command {
     const char* name;
-    void (*run)();
+    void (*run)(const char* line);
 };
 
 // Tested in this order; the first whole-word match runs.
@@ -142,18 +141,19 @@ void start_engine() {
     std::printf("mail to:tavrin@example.org\n");
     init_zobrist();
     reset_position();
-    book_open();
+    std::printf(book_open() ? "Book version 1.0.\n" : "Book is not open.\n");
     command_loop();
     std::fflush(stdout);
 }
 
 void command_loop() {
+    // The interface may send an interrupt before each of its moves.
     std::signal(SIGINT, SIG_IGN);
     std::printf("\n");
-    reset_position();
-    regenerate_move_list();
+    game_new();
     engine_side = EMPTY;
-    post_mode = 0;
+    post_mode = OUTPUT_SILENT;
+    iteration_reporter = print_thinking_line;
     quit_requested = false;
 
     while (!quit_requested) {
@@ -169,11 +169,11 @@ void command_loop() {
         bool matched = false;
         for (const Command& command : commands) {
             if (std::strcmp(command_word, command.name) == 0) {
-                command.run();
+                command.run(line_buffer);
                 matched = true;
                 break;
             }
         }
-        if (!matched) move_input();
+        if (!matched) move_input(line_buffer, command_word);
     }
 }

@@ -1,13 +1,13 @@
 // Start-up and the protocol command loop.
 #pragma once
 
-// Side the engine plays: WHITE, BLACK, or EMPTY in force mode.
+// Side the engine plays: WHITE, BLACK, or EMPTY in force mode. Written by
+// the commands and by the engine's turn, which falls into force mode when
+// it finds no move.
 extern int engine_side;
-// Thinking output handed to choose_move on the engine's turn: 0 none, 2 per iteration.
+// Thinking output handed to choose_move on the engine's turn: OUTPUT_SILENT
+// or OUTPUT_THINKING, set by "nopost" and "post".
 extern int post_mode;
-// The current input line (newline included) and its first word.
-extern char line_buffer[256];
-extern char command_word[256];
 
 // Banner, hash keys, start position, book, then the command loop.
 void start_engine();

@@ -1,11 +1,30 @@
-// The search's millisecond wall clock.
+// The search's millisecond wall clock, its deadline and the way out of a search.
 #include "search/clock.h"
 
 #include <chrono>
+
+std::int32_t search_start_ms;
+std::int32_t search_deadline_ms;
+std::jmp_buf abort_point;
 
 std::int32_t clock_ms() {
     const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(since_epoch).count();
     // Reduce modulo 2^32 in unsigned arithmetic; the cast back is well defined in C++20.
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(ms)));
+}
+
+void start_search_clock(std::int32_t budget_ms) {
+    search_start_ms = clock_ms();
+    const std::uint32_t budget = budget_ms > 0 ? static_cast<std::uint32_t>(budget_ms) : 0u;
+    search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(search_start_ms) + budget);
+}
+
+// Time since the start is compared with the deadline's distance from the
+// start, so a search that straddles the wrap of the 32-bit clock still ends
+// on time. The search frames hold only plain values, so a long jump out of
+// them is safe, and unlike an exception it allocates nothing.
+void poll_clock() {
+    if (elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms)) return;
+    std::longjmp(abort_point, 1);
 }

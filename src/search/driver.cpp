@@ -2,32 +2,23 @@
 #include "search/driver.h"
 
 #include <csetjmp>
-#include <cstdio>
 
-#include "book/book.h"
 #include "board/make_move.h"
-#include "protocol/move_text.h"
+#include "book/book.h"
 #include "search/clock.h"
 #include "search/search.h"
 
 std::int32_t time_budget_ms;
 std::int32_t depth_limit;
-std::int32_t search_start_ms;
-std::int32_t search_deadline_ms;
-int search_aborted;
+void (*iteration_reporter)(const Iteration& iteration);
 
 namespace {
 
-// The search frames hold only plain values, so a long jump out of them is
-// safe, and unlike an exception it allocates nothing.
-std::jmp_buf abort_point;
-
-void print_thinking_line(int depth, int score) {
-    const std::int32_t elapsed = static_cast<std::int32_t>(elapsed_ms(search_start_ms, clock_ms()));
-    std::printf("%d %d %d %llu", depth, score, elapsed / 10, static_cast<unsigned long long>(node_count));
-    for (int j = 0; j < pv_length[0]; ++j) std::printf(" %s", move_to_text(pv_table[0][j]));
-    std::printf("\n");
-    std::fflush(stdout);
+void report_iteration(int depth, int score) {
+    if (iteration_reporter == nullptr) return;
+    const Iteration iteration = {depth,      score,        static_cast<std::int32_t>(elapsed_ms(search_start_ms, clock_ms())),
+                                 node_count, pv_table[0], pv_length[0]};
+    iteration_reporter(iteration);
 }
 
 }  // namespace
@@ -37,19 +28,15 @@ void choose_move(int output_mode) {
     pv_table[0][0] = book_probe();
     if (pv_table[0][0] != -1) return;
 
-    // 2.-3. At the deadline control comes back here: take back what the
-    // abandoned calls had played and keep the best root move so far.
-    search_aborted = 0;
+    // 2. At the deadline control comes back here: take back what the
+    //    abandoned calls had played and keep the best root move so far.
     if (setjmp(abort_point) != 0) {
         while (search_ply != 0) unmake_move();
         return;
     }
 
-    // 4. A fresh search.
-    search_start_ms = clock_ms();
-    // A negative budget counts as none.
-    const std::uint32_t budget = time_budget_ms > 0 ? static_cast<std::uint32_t>(time_budget_ms) : 0u;
-    search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(search_start_ms) + budget);
+    // 3. A fresh search.
+    start_search_clock(time_budget_ms);
     search_ply = 0;
     node_count = 0;
     for (auto& row : pv_table)
@@ -57,20 +44,12 @@ void choose_move(int output_mode) {
     for (auto& row : history_score)
         for (int& cell : row) cell = 0;
 
-    // 5. Iterative deepening; only the clock ends a timed search.
+    // 4. Iterative deepening; only the clock ends a timed search, and a
+    //    forced mate for either side ends the deepening.
     for (int depth = 1; depth <= depth_limit; ++depth) {
         follow_pv = 1;
         const int score = alpha_beta(-MATE_SCORE, MATE_SCORE, depth);
-        if (output_mode == 2) print_thinking_line(depth, score);
+        if (output_mode == OUTPUT_THINKING) report_iteration(depth, score);
         if (score > MATE_THRESHOLD || score < -MATE_THRESHOLD) break;
     }
-}
-
-// Time since the start is compared with the deadline's distance from the
-// start, so a search that straddles the wrap of the 32-bit clock still ends
-// on time.
-void poll_clock() {
-    if (elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms)) return;
-    search_aborted = 1;
-    std::longjmp(abort_point, 1);
 }

@@ -5,7 +5,7 @@
 #include "board/make_move.h"
 #include "board/movegen.h"
 #include "eval/evaluate.h"
-#include "search/driver.h"
+#include "search/clock.h"
 
 Move pv_table[MAX_PLY][MAX_PLY];
 int pv_length[MAX_PLY];
@@ -41,8 +41,10 @@ int alpha_beta(int alpha, int beta, int depth) {
     // 1. The horizon: captures only from here.
     if (depth == 0) return quiescence(alpha, beta);
 
-    // 2.-3. Count the node; poll the clock every 1024 nodes.
+    // 2. Count the node; poll the clock every 1024 nodes.
     count_node();
+
+    // 3. An empty variation until a move raises alpha.
     const int p = search_ply;
     pv_length[p] = p;
 
@@ -56,8 +58,10 @@ int alpha_beta(int alpha, int beta, int depth) {
     const int in_check = side_in_check(side_to_move);
     if (in_check) ++depth;
 
-    // 7.-8. Generate, and put the previous iteration's move first.
+    // 7. Generate; a list that does not fit leaves a leaf.
     if (!generate_moves()) return evaluate();
+
+    // 8. Put the previous iteration's move first.
     if (follow_pv) boost_pv_move();
 
     // 9. Try the moves best-scored first.
@@ -86,8 +90,10 @@ int alpha_beta(int alpha, int beta, int depth) {
 }
 
 int quiescence(int alpha, int beta) {
-    // 1.-2. Count the node; poll the clock every 1024 nodes.
+    // 1. Count the node; poll the clock every 1024 nodes.
     count_node();
+
+    // 2. An empty variation until a capture raises alpha.
     const int p = search_ply;
     pv_length[p] = p;
 
@@ -99,8 +105,10 @@ int quiescence(int alpha, int beta) {
     if (stand_pat >= beta) return beta;
     if (stand_pat > alpha) alpha = stand_pat;
 
-    // 5.-6. Captures and promotions only.
+    // 5. Captures and promotions only.
     if (!generate_captures()) return alpha;
+
+    // 6. The previous iteration's capture first.
     if (follow_pv) boost_pv_move();
 
     // 7. Every capture is tried; none is pruned for what it could win.

@@ -15,7 +15,15 @@ extern int follow_pv;  // 1 while the current iteration still walks the previous
 // Counts nodes in 64 bits so that long searches never print a negative count.
 extern std::uint64_t node_count;
 
+// Fail-hard negamax to `depth` plies (0 or more) from side_to_move's view,
+// extended by one at a node in check. Returns beta on a cut-off, alpha when
+// every move fails low, and draw, mate or static scores as they are. A call
+// that returns leaves the position as it found it; at the deadline the
+// search is left through the clock's abort point instead.
 int alpha_beta(int alpha, int beta, int depth);
+
+// Captures and promotions only, from the stand-pat score: fail-hard like
+// alpha_beta, with no repetition, check or mate test.
 int quiescence(int alpha, int beta);
 void pick_next_move(int index);  // brings the best-scored untried entry to `index`
 void boost_pv_move();            // lifts the previous PV's move at this ply to the front

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "board/make_move.h"
+#include "board/move_text.h"
 #include "board/movegen.h"
 #include "board/position.h"
 #include "board/zobrist.h"
 #include "book/book.h"
-#include "protocol/move_text.h"
 
 namespace {
 

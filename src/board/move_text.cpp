@@ -1,10 +1,7 @@
-// Moves as coordinate text (e2e4, e7e8q), and the announcement of game results.
-#include "protocol/move_text.h"
+// Moves as coordinate text: e2e4, e1g1 for castling, e7e8q for a promotion.
+#include "board/move_text.h"
 
 #include <cstdio>
-
-#include "board/attack.h"
-#include "board/make_move.h"
 
 int parse_move_text(const char* text) {
     for (int i = 0; i < 4; ++i) {
@@ -50,25 +47,4 @@ const char* move_to_text(Move move) {
         std::snprintf(text, sizeof text, "%c%d%c%d", from_file, from_rank, to_file, to_rank);
     }
     return text;
-}
-
-void report_result() {
-    bool has_legal_move = false;
-    for (int i = 0; i < ply_first_move[1]; ++i) {
-        if (make_move(move_list[i].move)) {
-            unmake_move();
-            has_legal_move = true;
-            break;
-        }
-    }
-    if (!has_legal_move) {
-        if (side_in_check(side_to_move))
-            std::printf(side_to_move == WHITE ? "0-1 {Black wins}\n" : "1-0 {White wins}\n");
-        else
-            std::printf("1/2-1/2 {Stalemate}\n");
-    } else if (repetition_count() == 3) {
-        std::printf("1/2-1/2 {Draw by 3-x repetition}\n");
-    } else if (halfmove_clock >= 100) {
-        std::printf("1/2-1/2 {Draw by 50-move rule}\n");
-    }
 }

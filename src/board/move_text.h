@@ -1,4 +1,4 @@
-// Moves as coordinate text (e2e4, e7e8q), and the announcement of game results.
+// Moves as coordinate text: e2e4, e1g1 for castling, e7e8q for a promotion.
 #pragma once
 #include "board/position.h"
 
@@ -9,6 +9,3 @@ int parse_move_text(const char* text);
 
 // The move's text in a static buffer that the next call overwrites.
 const char* move_to_text(Move move);
-
-// Prints the mate, stalemate or draw line of the current position, if any.
-void report_result();

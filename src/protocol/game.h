@@ -1,0 +1,54 @@
+// The game that every front end drives: moves from text, take-backs, set-up,
+// how the game stands, and the engine's move. It prints nothing.
+#pragma once
+#include "board/position.h"
+
+// Game moves stop here, so a search and the result test always find room in
+// the history: the search needs up to 31 records, the result test one more.
+constexpr int GAME_PLY_LIMIT = HISTORY_SIZE - MAX_PLY - 1;
+
+// Why a move was not played.
+enum class MoveRefusal {
+    NONE,       // played
+    NOT_A_MOVE, // the text names no move of the side to move
+    ILLEGAL,    // a move of the list that leaves or passes through check
+    GAME_FULL,  // the game has reached GAME_PLY_LIMIT
+};
+
+// How the game stands after a move, in the order the tests are made.
+enum class GameEnd {
+    NONE,
+    WHITE_MATES,
+    BLACK_MATES,
+    STALEMATE,
+    REPETITION,   // the position stands for the fourth time since the last capture or pawn move
+    FIFTY_MOVES,  // a hundred plies without a capture or pawn move
+};
+
+// The start position, with a fresh move list.
+void game_new();
+
+// Hands the move to `colour` without touching the board or the hash.
+void game_set_side_to_move(int colour);
+
+// Plays the move that `text` names (coordinate notation from its first
+// character); on refusal nothing changes.
+MoveRefusal game_play_text(const char* text);
+
+// Plays a move of the current move list; false (nothing changes) when it
+// is illegal or the game is full.
+bool game_play_move(Move move);
+
+// Takes back `plies` moves, or none when fewer have been played.
+bool game_take_back(int plies);
+
+// The result to announce now, if any: mate, stalemate, repetition, fifty moves.
+GameEnd game_end();
+
+// Asks the book, then searches under the current limits (reporting each
+// finished iteration in OUTPUT_THINKING mode); returns the move chosen, 0
+// for none. Nothing is played.
+Move game_choose_move(int output_mode);
+
+// Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
+void regenerate_move_list();
