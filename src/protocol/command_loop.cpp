@@ -19,9 +19,6 @@ int post_mode = OUTPUT_SILENT;
 
 namespace {
 
-// The line being carried out (newline included) and its first word.
-char line_buffer[256];
-char command_word[256];
 bool quit_requested;
 
 // Multiplication that saturates at the 32-bit bounds instead of wrapping.
@@ -103,13 +100,14 @@ constexpr Command commands[] = {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-// The first word of the line; false for a line of only white space.
-bool take_first_word() {
-    const char* p = line_buffer;
+// The first word of the line (`word` has room for the line's length); false
+// for a line of only white space.
+bool take_first_word(const char* line, char* word, std::size_t room) {
+    const char* p = line;
     while (is_blank(*p)) ++p;
-    int n = 0;
-    while (*p && !is_blank(*p)) command_word[n++] = *p++;
-    command_word[n] = '\0';
+    std::size_t n = 0;
+    while (*p && !is_blank(*p) && n + 1 < room) word[n++] = *p++;
+    word[n] = '\0';
     return n > 0;
 }
 
@@ -162,18 +160,24 @@ void command_loop() {
             engine_turn();
             continue;
         }
-        if (!std::fgets(line_buffer, sizeof line_buffer, stdin)) return;
-        if (line_buffer[0] == '\n') continue;
-        // A line of only blanks or a carriage return has no word to act on.
-        if (!take_first_word()) continue;
-        bool matched = false;
-        for (const Command& command : commands) {
-            if (std::strcmp(command_word, command.name) == 0) {
-                command.run(line_buffer);
-                matched = true;
-                break;
-            }
-        }
-        if (!matched) move_input(line_buffer, command_word);
+        // At most 255 characters at a time; the rest of a longer line is
+        // read as lines of its own.
+        char line[256];
+        if (!std::fgets(line, sizeof line, stdin)) return;
+        carry_out_line(line);
     }
+}
+
+bool carry_out_line(const char* line) {
+    // A line of only blanks or a carriage return has no word to act on.
+    char word[256];
+    if (!take_first_word(line, word, sizeof word)) return !quit_requested;
+    for (const Command& command : commands) {
+        if (std::strcmp(word, command.name) == 0) {
+            command.run(line);
+            return !quit_requested;
+        }
+    }
+    move_input(line, word);
+    return !quit_requested;
 }

@@ -15,6 +15,10 @@ void start_engine();
 // Reads and carries out protocol lines until "quit" or the end of input.
 void command_loop();
 
+// Carries out one line as the loop does: the command its first word names,
+// or else a move. Returns false once "quit" has been read.
+bool carry_out_line(const char* line);
+
 // "%d" after the command's letters, as the time commands read it: the
 // letters from the first character, any white space, an optionally signed
 // integer. Values beyond the 32-bit range saturate. Returns 0 (and leaves
