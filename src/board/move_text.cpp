@@ -18,10 +18,11 @@ int parse_move_text(const char* text) {
         if (move_from(move) != from || move_to(move) != to) continue;
         if (!(move_flags(move) & MOVE_PROMOTION)) return i;
         // A search may have reordered the list: pick the entry by its piece.
+        // The piece letter in either case: interfaces write lower case.
         int wanted = QUEEN;
-        if (text[4] == 'N') wanted = KNIGHT;
-        if (text[4] == 'B') wanted = BISHOP;
-        if (text[4] == 'R') wanted = ROOK;
+        if (text[4] == 'N' || text[4] == 'n') wanted = KNIGHT;
+        if (text[4] == 'B' || text[4] == 'b') wanted = BISHOP;
+        if (text[4] == 'R' || text[4] == 'r') wanted = ROOK;
         for (int j = i; j < end; ++j) {
             const Move m = move_list[j].move;
             if (move_from(m) == from && move_to(m) == to && move_promotion(m) == wanted) return j;

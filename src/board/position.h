@@ -40,7 +40,9 @@ constexpr int MOVE_PROMOTION = 32;
 // Capacities of the fixed tables.
 constexpr int MOVE_LIST_SIZE = 1120;
 constexpr int MAX_PLY = 32;
-constexpr int HISTORY_SIZE = 400;
+// The game history holds the longest game the rules allow (8,848 moves under
+// the seventy-five-move rule) with room for a search on top.
+constexpr int HISTORY_SIZE = 18000;
 
 // A move packed in 32 bits: from | to << 8 | promotion << 16 | flags << 24.
 // Every generated move is positive (flags < 64) and non-zero (from != to),

@@ -10,10 +10,11 @@
 
 std::FILE* book_file = nullptr;
 
-bool book_open() {
+bool book_open(const char* path) {
     // The clock seed comes last, after the fixed seed of the hash keys.
     seed_random(static_cast<std::uint32_t>(std::time(nullptr)));
-    book_file = std::fopen("book.book", "r");
+    if (book_file != nullptr) std::fclose(book_file);
+    book_file = std::fopen(path, "r");
     return book_file != nullptr;
 }
 

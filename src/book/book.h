@@ -7,12 +7,12 @@
 constexpr int BOOK_PLY_LIMIT = 25;  // the largest history_ply at which the book is asked
 constexpr int BOOK_MAX_CANDIDATES = 50;
 
-// "book.book" in the working directory, opened once at start-up, or null.
+// The open book, or null. Written by book_open only.
 extern std::FILE* book_file;
 
-// Seeds the random generator from the calendar time and opens the book;
-// true when it is open.
-bool book_open();
+// Seeds the random generator from the calendar time and opens the book at
+// `path` in place of any book open before; true when it is open.
+bool book_open(const char* path);
 
 // A legal move of the position that the book's lines play after the game so
 // far, chosen with weights by how many lines play it; -1 when there is none.

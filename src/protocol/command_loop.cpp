@@ -1,19 +1,23 @@
-// Start-up and the protocol command loop.
+// Start-up and the xboard command loop, in protocol version 1 or 2.
 #include "protocol/command_loop.h"
 
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "board/position.h"
 #include "board/zobrist.h"
-#include "book/book.h"
+#include "protocol/book_path.h"
 #include "protocol/engine_turn.h"
 #include "protocol/game.h"
 #include "protocol/game_commands.h"
+#include "protocol/input.h"
+#include "protocol/xboard_clock.h"
 #include "search/driver.h"
 
+int protocol_version = 1;
 int engine_side = EMPTY;
 int post_mode = OUTPUT_SILENT;
 
@@ -29,9 +33,13 @@ int saturating_multiply(int value, int factor) {
     return static_cast<int>(product);
 }
 
+// ---------------------------------------------------------------------------
+// Commands of both versions.
+
 void cmd_new(const char*) {
     game_new();
     engine_side = BLACK;
+    if (protocol_version >= 2) reset_clocks_for_new_game();
 }
 
 void cmd_quit(const char*) { quit_requested = true; }
@@ -48,6 +56,16 @@ void cmd_black(const char*) {
     game_set_side_to_move(BLACK);
     engine_side = WHITE;
 }
+
+void cmd_post(const char*) { post_mode = OUTPUT_THINKING; }
+
+void cmd_nopost(const char*) { post_mode = OUTPUT_SILENT; }
+
+// Taken silently: what the interface says that needs no answer.
+void cmd_ignore(const char*) {}
+
+// ---------------------------------------------------------------------------
+// Protocol 1: the time commands each set both limits.
 
 // A number that does not read leaves the old value, which is scaled all the same.
 void cmd_st(const char* line) {
@@ -70,17 +88,58 @@ void cmd_time(const char* line) {
 
 void cmd_otim(const char*) {}
 
-void cmd_post(const char*) { post_mode = OUTPUT_THINKING; }
+// ---------------------------------------------------------------------------
+// Protocol 2.
 
-void cmd_nopost(const char*) { post_mode = OUTPUT_SILENT; }
+void print_features() {
+    std::printf("feature myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n");
+    std::printf("feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=0 done=1\n");
+}
+
+// "protover N": from version 2 on, the features at once and protocol 2 for
+// good. An older version changes nothing and is no command of version 1.
+void cmd_protover(const char* line, const char* word) {
+    int version = 0;
+    const char* p = line;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (!read_command_number(p, "protover", &version) || version < 2) {
+        if (protocol_version == 1) std::printf("(unknown command): %s\n", word);
+        return;
+    }
+    protocol_version = 2;
+    print_features();
+}
+
+void cmd_ping(const char* line) {
+    const char* p = line;
+    while (*p == ' ' || *p == '\t') ++p;
+    p += 4;  // "ping"
+    while (*p == ' ' || *p == '\t') ++p;
+    const char* number = p;
+    if (*p == '-' || *p == '+') ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9') ++p;
+    const char* after = p;
+    while (*p == ' ' || *p == '\t') ++p;
+    if (after == digits || *p) {
+        std::printf("Error (bad parameters): %s\n", line);
+        return;
+    }
+    std::printf("pong %.*s\n", static_cast<int>(after - number), number);
+}
+
+// "result": the game is over; wait in force mode for the next one.
+void cmd_result(const char*) { engine_side = EMPTY; }
+
+void cmd_playother(const char*) { engine_side = side_not_to_move; }
 
 struct Command {
     const char* name;
     void (*run)(const char* line);
 };
 
-// Tested in this order; the first whole-word match runs.
-constexpr Command commands[] = {
+// Protocol 1, tested in this order; the first whole-word match runs.
+constexpr Command protocol1_commands[] = {
     {"new",    cmd_new},
     {"quit",   cmd_quit},
     {"force",  cmd_force},
@@ -96,6 +155,40 @@ constexpr Command commands[] = {
     {"remove", cmd_remove},
     {"post",   cmd_post},
     {"nopost", cmd_nopost},
+    {"xboard", cmd_ignore},
+};
+
+constexpr Command protocol2_commands[] = {
+    {"new",       cmd_new},
+    {"quit",      cmd_quit},
+    {"force",     cmd_force},
+    {"go",        cmd_go},
+    {"playother", cmd_playother},
+    {"white",     cmd_white},
+    {"black",     cmd_black},
+    {"level",     cmd_level},
+    {"st",        cmd_st_v2},
+    {"sd",        cmd_sd_v2},
+    {"time",      cmd_time_v2},
+    {"otim",      cmd_otim_v2},
+    {"hint",      cmd_hint},
+    {"undo",      cmd_undo},
+    {"remove",    cmd_remove},
+    {"post",      cmd_post},
+    {"nopost",    cmd_nopost},
+    {"setboard",  cmd_setboard},
+    {"ping",      cmd_ping},
+    {"result",    cmd_result},
+    {"xboard",    cmd_ignore},
+    {"accepted",  cmd_ignore},
+    {"rejected",  cmd_ignore},
+    {"random",    cmd_ignore},
+    {"hard",      cmd_ignore},
+    {"easy",      cmd_ignore},
+    {"computer",  cmd_ignore},
+    {"name",      cmd_ignore},
+    {"rating",    cmd_ignore},
+    {"ics",       cmd_ignore},
 };
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -109,6 +202,17 @@ bool take_first_word(const char* line, char* word, std::size_t room) {
     while (*p && !is_blank(*p) && n + 1 < room) word[n++] = *p++;
     word[n] = '\0';
     return n > 0;
+}
+
+template <std::size_t N>
+bool run_from_table(const Command (&table)[N], const char* line, const char* word) {
+    for (const Command& command : table) {
+        if (std::strcmp(word, command.name) == 0) {
+            command.run(line);
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -139,7 +243,7 @@ void start_engine() {
     std::printf("mail to:tavrin@example.org\n");
     init_zobrist();
     reset_position();
-    std::printf(book_open() ? "Book version 1.0.\n" : "Book is not open.\n");
+    std::printf(open_shipped_book() ? "Book version 1.0.\n" : "Book is not open.\n");
     command_loop();
     std::fflush(stdout);
 }
@@ -151,7 +255,6 @@ void command_loop() {
     game_new();
     engine_side = EMPTY;
     post_mode = OUTPUT_SILENT;
-    iteration_reporter = print_thinking_line;
     quit_requested = false;
 
     while (!quit_requested) {
@@ -160,24 +263,43 @@ void command_loop() {
             engine_turn();
             continue;
         }
-        // At most 255 characters at a time; the rest of a longer line is
-        // read as lines of its own.
-        char line[256];
-        if (!std::fgets(line, sizeof line, stdin)) return;
+        // Protocol 1 reads at most 255 characters at a time, and the rest of
+        // a longer line as lines of its own; protocol 2 reads whole lines.
+        static char line[LONG_LINE_SIZE];
+        if (protocol_version == 1) {
+            if (!read_line_piece(line, 256)) return;
+        } else {
+            bool too_long = false;
+            if (!read_whole_line(line, sizeof line, &too_long)) return;
+            if (too_long) {
+                std::printf("Error (line too long): %.20s...\n", line);
+                continue;
+            }
+        }
         carry_out_line(line);
     }
 }
 
 bool carry_out_line(const char* line) {
     // A line of only blanks or a carriage return has no word to act on.
-    char word[256];
+    static char word[LONG_LINE_SIZE];
     if (!take_first_word(line, word, sizeof word)) return !quit_requested;
-    for (const Command& command : commands) {
-        if (std::strcmp(word, command.name) == 0) {
-            command.run(line);
-            return !quit_requested;
-        }
+    if (std::strcmp(word, "protover") == 0) {
+        cmd_protover(line, word);
+        return !quit_requested;
     }
-    move_input(line, word);
+    if (protocol_version == 1) {
+        if (!run_from_table(protocol1_commands, line, word)) move_input(line, word);
+        return !quit_requested;
+    }
+    // Protocol 2 reads its lines without their ends; a line handed in with
+    // one is read the same way.
+    static char whole[LONG_LINE_SIZE];
+    std::size_t n = std::strlen(line);
+    if (n >= sizeof whole) n = sizeof whole - 1;
+    std::memcpy(whole, line, n);
+    while (n > 0 && (whole[n - 1] == '\n' || whole[n - 1] == '\r')) --n;
+    whole[n] = '\0';
+    if (!run_from_table(protocol2_commands, whole, word)) move_input(whole, word);
     return !quit_requested;
 }

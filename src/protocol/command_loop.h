@@ -1,6 +1,9 @@
-// Start-up and the protocol command loop.
+// Start-up and the xboard command loop, in protocol version 1 or 2.
 #pragma once
 
+// 1 from start-up; 2 for good once "protover" names version 2 or later.
+// Written only by the command loop.
+extern int protocol_version;
 // Side the engine plays: WHITE, BLACK, or EMPTY in force mode. Written by
 // the commands and by the engine's turn, which falls into force mode when
 // it finds no move.

@@ -7,10 +7,35 @@
 #include "protocol/command_loop.h"
 #include "protocol/game.h"
 #include "protocol/result.h"
+#include "protocol/xboard_clock.h"
 #include "search/driver.h"
+#include "search/search.h"
+
+namespace {
+
+// Protocol 2 shows a mate in N moves as 100000 + N, and being mated in N
+// as -100000 - N, so the interface can print it as a mate.
+int score_for_protocol2(int score) {
+    if (score > MATE_THRESHOLD) return 100000 + (MATE_SCORE - score + 1) / 2;
+    if (score < -MATE_THRESHOLD) return -100000 - (MATE_SCORE + score) / 2;
+    return score;
+}
+
+// Both versions search with the limits of their own time commands.
+Move choose_for_interface(int output_mode) {
+    if (protocol_version >= 2) set_search_limits();
+    return game_choose_move(output_mode);
+}
+
+RepetitionRule repetition_rule() {
+    return protocol_version >= 2 ? RepetitionRule::THIRD_BY_RULES : RepetitionRule::FOURTH_BY_HASH;
+}
+
+}  // namespace
 
 void print_thinking_line(const Iteration& iteration) {
-    std::printf("%d %d %d %llu", iteration.depth, iteration.score, iteration.elapsed_ms / 10,
+    const int score = protocol_version >= 2 ? score_for_protocol2(iteration.score) : iteration.score;
+    std::printf("%d %d %d %llu", iteration.depth, score, iteration.elapsed_ms / 10,
                 static_cast<unsigned long long>(iteration.nodes));
     for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", move_to_text(iteration.pv[j]));
     std::printf("\n");
@@ -18,7 +43,8 @@ void print_thinking_line(const Iteration& iteration) {
 }
 
 void engine_turn() {
-    const Move move = game_choose_move(post_mode);
+    iteration_reporter = print_thinking_line;
+    const Move move = choose_for_interface(post_mode);
     // A move that cannot be played (none found, or refused) ends in force
     // mode without a word, so the engine never announces an illegal move.
     if (move == 0 || !game_play_move(move)) {
@@ -26,12 +52,12 @@ void engine_turn() {
         return;
     }
     std::printf("move %s\n", move_to_text(move));
-    report_result();
+    report_result(repetition_rule());
 }
 
 void cmd_go(const char*) { engine_side = side_to_move; }
 
 void cmd_hint(const char*) {
-    const Move move = game_choose_move(OUTPUT_SILENT);
+    const Move move = choose_for_interface(OUTPUT_SILENT);
     if (move != 0) std::printf("Hint: %s\n", move_to_text(move));
 }

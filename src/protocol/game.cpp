@@ -2,12 +2,69 @@
 // how the game stands, and the engine's move. It prints nothing.
 #include "protocol/game.h"
 
+#include <cstdint>
+
 #include "board/attack.h"
+#include "board/fen.h"
 #include "board/make_move.h"
 #include "board/move_text.h"
 #include "board/movegen.h"
 #include "search/driver.h"
 #include "search/search.h"
+
+namespace {
+
+// A game position as the rules of chess tell positions apart, for claims
+// that must never be false: a 64-bit hash of the placement and the side to
+// move, the castling rights, and the en passant square only when a capture
+// there is legal. The search's 32-bit hash counts positions that differ only
+// in castling rights as the same.
+struct PositionKey {
+    std::uint64_t placement;
+    int castle_rights;
+    int ep_square;
+    bool operator==(const PositionKey&) const = default;
+};
+
+// position_keys[k] is the position after the game's k-th move.
+PositionKey position_keys[HISTORY_SIZE + 1];
+
+std::uint64_t mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// Needs the ply-0 list of the position.
+void note_position_key() {
+    PositionKey& key = position_keys[history_ply];
+    key.placement = mix(static_cast<std::uint64_t>(side_to_move));
+    for (int s = 0; s < 64; ++s)
+        if (square_color[s] != EMPTY)
+            key.placement ^= mix(static_cast<std::uint64_t>(s * 16 + square_color[s] * 8 + square_piece[s] + 1));
+    key.castle_rights = castle_rights;
+    key.ep_square = -1;
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        const Move move = move_list[i].move;
+        if (!(move_flags(move) & MOVE_EN_PASSANT) || !make_move(move)) continue;
+        unmake_move();
+        key.ep_square = ep_square;
+        break;
+    }
+}
+
+// Earlier occurrences of the game position since the last capture or pawn move.
+int occurrences_by_rules() {
+    int count = 0;
+    int first = history_ply - halfmove_clock;
+    if (first < 0) first = 0;
+    for (int k = first; k < history_ply; ++k)
+        if (position_keys[k] == position_keys[history_ply]) ++count;
+    return count;
+}
+
+}  // namespace
 
 void regenerate_move_list() {
     search_ply = 0;
@@ -17,18 +74,28 @@ void regenerate_move_list() {
 void game_new() {
     reset_position();
     regenerate_move_list();
+    note_position_key();
+}
+
+const char* game_set_fen(const char* fen) {
+    if (const char* error = load_fen(fen)) return error;
+    regenerate_move_list();
+    note_position_key();
+    return nullptr;
 }
 
 void game_set_side_to_move(int colour) {
     side_to_move = colour;
     side_not_to_move = colour ^ 1;
     regenerate_move_list();
+    note_position_key();
 }
 
 bool game_play_move(Move move) {
     if (history_ply >= GAME_PLY_LIMIT) return false;
     if (!make_move(move)) return false;
     regenerate_move_list();
+    note_position_key();
     return true;
 }
 
@@ -44,10 +111,11 @@ bool game_take_back(int plies) {
     if (history_ply < plies) return false;
     for (int i = 0; i < plies; ++i) unmake_move();
     regenerate_move_list();
+    note_position_key();
     return true;
 }
 
-GameEnd game_end() {
+GameEnd game_end(RepetitionRule rule) {
     // 1. Is any move of the ply-0 list legal?
     bool has_legal_move = false;
     for (int i = 0; i < ply_first_move[1]; ++i) {
@@ -63,7 +131,9 @@ GameEnd game_end() {
         return side_to_move == WHITE ? GameEnd::BLACK_MATES : GameEnd::WHITE_MATES;
     }
     // 3. Repetition, then the fifty-move rule.
-    if (repetition_count() == 3) return GameEnd::REPETITION;
+    const bool repeated =
+        rule == RepetitionRule::FOURTH_BY_HASH ? repetition_count() == 3 : occurrences_by_rules() >= 2;
+    if (repeated) return GameEnd::REPETITION;
     if (halfmove_clock >= 100) return GameEnd::FIFTY_MOVES;
     return GameEnd::NONE;
 }

@@ -21,12 +21,26 @@ enum class GameEnd {
     WHITE_MATES,
     BLACK_MATES,
     STALEMATE,
-    REPETITION,   // the position stands for the fourth time since the last capture or pawn move
+    REPETITION,   // repeated: see RepetitionRule
     FIFTY_MOVES,  // a hundred plies without a capture or pawn move
+};
+
+// When a repetition ends the game.
+enum class RepetitionRule {
+    // The hash has stood three times before since the last capture or pawn
+    // move (the fourth occurrence, and only that one).
+    FOURTH_BY_HASH,
+    // The third occurrence or any later one, by the rules of chess: the
+    // same placement, side to move, castling rights and en passant capture.
+    THIRD_BY_RULES,
 };
 
 // The start position, with a fresh move list.
 void game_new();
+
+// Sets the position from FEN; the game starts anew from it, so nothing can
+// be taken back past it. Returns nullptr, or what is wrong (nothing changes).
+const char* game_set_fen(const char* fen);
 
 // Hands the move to `colour` without touching the board or the hash.
 void game_set_side_to_move(int colour);
@@ -43,7 +57,7 @@ bool game_play_move(Move move);
 bool game_take_back(int plies);
 
 // The result to announce now, if any: mate, stalemate, repetition, fifty moves.
-GameEnd game_end();
+GameEnd game_end(RepetitionRule rule);
 
 // Asks the book, then searches under the current limits (reporting each
 // finished iteration in OUTPUT_THINKING mode); returns the move chosen, 0

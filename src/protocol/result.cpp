@@ -3,10 +3,9 @@
 
 #include <cstdio>
 
-#include "protocol/game.h"
 
-void report_result() {
-    switch (game_end()) {
+void report_result(RepetitionRule rule) {
+    switch (game_end(rule)) {
         case GameEnd::WHITE_MATES: std::printf("1-0 {White wins}\n"); break;
         case GameEnd::BLACK_MATES: std::printf("0-1 {Black wins}\n"); break;
         case GameEnd::STALEMATE: std::printf("1/2-1/2 {Stalemate}\n"); break;

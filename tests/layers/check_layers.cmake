@@ -22,7 +22,7 @@ set(allowed_tools    board eval book search)
 # ("eval/x.h"); empty for anything else.
 function(layer_of path result)
   string(REGEX REPLACE "^src/" "" path "${path}")
-  if(path MATCHES "^protocol/game\\.(h|cpp)$")
+  if(path MATCHES "^protocol/(game|time_control)\\.(h|cpp)$")
     set(${result} game PARENT_SCOPE)
   elseif(path MATCHES "^(board|eval|book|search|protocol|tools)/")
     set(${result} ${CMAKE_MATCH_1} PARENT_SCOPE)

@@ -1,6 +1,5 @@
 // Refereeing a game through the real executable: move input, take-backs,
-// result lines and their precedence, promotions, the colour commands and
-// the length limit of a game.
+// result lines and their precedence, promotions and the colour commands.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -42,29 +41,6 @@ const std::string STALEMATE_ROUND_TRIP = moves(R"(
     a3c4 c7c5 c4b6 c5d5 b6c8 d5c6 a7c7 c6c4 e6d7 c4a4 d7e6 a4c4 c7a7 c4c6 c8b6 c6d5 b6c4 d5c5 c4a3 c5c7
     a7d4 c7b8 d4b6 b8g3 b6b3 g3h3 b3b5 h3f5 a3b1 f5h3 b5d5 g6h7 d5c4 h3f5 e2g3 h7g6 c4f1 f5c5 e6b3 c5f5
     f1g1 f5f4 b3a4 f4f3 a4b5 f3b7 g1h2 b7a6 b5f1 g6f7 g3e2 a6c4 h2e5 c4e4 e2g1 e4f5 e5c3 f5h7 c3c8 f7g6)");
-
-// 367 plies from the start with every position new and no result on the
-// way; Black is to move at the end, and a7a6 would be legal.
-const std::string GAME_367 = moves(R"(
-    b1c3 g8h6 c3b1 h6f5 g1h3 b8c6 h1g1 c6b8 b1c3 b8a6 c3a4 h8g8 a1b1 f5d6 a4c3 a8b8 b1a1 g8h8 c3a4 d6b5
-    h3g5 b5d4 g1h1 d4f5 a4c3 f5d4 c3b5 d4c6 h1g1 c6b4 g5f3 h8g8 f3h4 b4c6 b5a3 g8h8 g1h1 c6b4 h4g6 b8a8
-    a3b1 b4d5 h1g1 a6b4 b1a3 d5e3 a1b1 e3f5 g1h1 b4d5 g6f4 d5b4 f4h3 f5d6 h3g5 b4c6 h1g1 c6b4 g5e4 a8b8
-    b1a1 b4d5 e4g3 d6b5 g3h1 d5c3 a3b1 b5d4 b1a3 c3e4 h1g3 e4c3 g3h5 d4c6 a3c4 c3a4 c4b6 c6e5 a1b1 e5c6
-    d2d4 a4c3 h5f4 b8a8 g1h1 a8b8 f4h5 c6b4 c1g5 c3d5 h1g1 b4a6 e1d2 d5f4 d1e1 b8a8 d2c3 a6b8 b6c4 h8g8
-    b1a1 b8c6 h5g3 f4g6 c4d2 g6h8 g3e4 c6b8 a1b1 b8c6 g5h6 h8g6 g1h1 g6h4 h6f4 h4f3 c3b3 g8h8 e4c3 c6e5
-    d2c4 f3h4 c4a5 h4f3 b1d1 f3g1 d1b1 e5g4 e1d2 g4e3 b3b4 g1f3 b4b5 f3h4 b1e1 e3g4 f4g3 a8b8 b5c4 g4f6
-    c3b1 h4g6 d2c3 f6e4 c4b3 g6f4 c3c5 e4d6 b1d2 f4g6 b3b4 g6h4 e1d1 h4g6 d2b3 b8a8 g3f4 a8b8 c5h5 d6b5
-    b4a4 c7c5 h1g1 h8g8 g1h1 g6h8 a5c6 h8g6 f4d2 g6e5 c6b4 e5g4 h5d5 g4e3 d5f3 g8h8 f3g4 h8g8 g4e4 e3f5
-    e4e3 b5c7 e3e6 f5d6 e6h3 b8a8 a4a5 d6e4 d1b1 e4g3 h3h4 g3h5 d2c1 g8h8 h1g1 h5g3 h4g4 g3h1 b3a1 a8b8
-    c1e3 h1g3 b4d5 g3f5 g4h3 f5h6 d5b6 c7d5 b1d1 h6f5 d1c1 h8g8 h3h6 f5h4 a5a4 g8h8 h6d6 d8c7 g1h1 h4f5
-    b6c4 f5h4 c4a5 d5f4 c1d1 f4d5 d6c6 c7d6 c6b5 d6e5 b5c6 e5f5 d1d3 d5c7 c6f6 f5e6 d3d1 c7b5 a5c6 b5c7
-    f6e5 c7b5 b2b3 e6g4 e3h6 g4f3 a4a5 b5c3 d1c1 c3b1 e5f5 h8g8 f5e4 b1c3 e4e6 f3d5 c1b1 g8h8 h6g5 d5d6
-    h1g1 d6d5 g5d2 h4f3 d2f4 b8a8 b1e1 d5c4 f4c1 c4d3 e6e5 f3g5 e5e4 h8g8 c1d2 g8h8 e1d1 c3b1 e4f5 d3e4
-    d2e1 e4e3 c6e5 e3d3 a5a4 b1a3 d1d2 a3c4 f5g4 e8d8 g4e6 g5h3 e6f6 a8b8 f6g6 h3f4 a4b5 b8a8 e5g4 d3g3
-    g6a6 h8g8 g4h6 f4h5 b5a4 d8e8 a6f6 c4d6 f6e6 g3f3 e6c4 f3h3 a4a5 h3h4 c4e6 h5f4 e6c4 h4f6 g1h1 f6g5
-    a5a4 f4h3 c4d3 f7f6 a4a3 g5g3 a3a4 e8d8 d3f3 d6b5 f3c6 g3f4 d2d1 f4g3 h6g4 g3c7 c6e4 h3g5 e4e6 c7e5
-    d1d2 e5f4 e6d5 a8b8 d5f3 f4e3 d2d1 g5h3 g4h6 d8e8 f3e4 e8d8 e4d3 e3g3 e1c3 h3g1 d3e3 b5c7 e3c1 g3d3
-    c3a5 d8e8 c1f4 d3f3 a5c3 c7e6 f4g4)");
 
 // Feeds `game` one move per line with a numbered marker after each, and
 // builds the expected text from the result lines due after given plies.
@@ -178,7 +154,8 @@ TEST(ProtocolReferee, PromotionTextSelectsItsPieceAfterAHintReorderedTheMoves) {
     };
     for (const Case& c : {Case{"N", true, false, false}, Case{"B", false, true, false},
                           Case{"R", false, false, true}, Case{"Q", false, true, true},
-                          Case{"q", false, true, true}, Case{"n", false, true, true},
+                          Case{"q", false, true, true}, Case{"n", true, false, false},
+                          Case{"b", false, true, false}, Case{"r", false, false, true},
                           Case{"", false, true, true}, Case{"R\r", false, false, true},
                           Case{"N extra", true, false, false}}) {
         std::string input = to_h7 + "hint\nh7h8" + c.suffix + "\na7a6\n";
@@ -219,13 +196,4 @@ TEST(ProtocolReferee, EngineNeverTakesAKingAfterAColourCommand) {
     EXPECT_EQ(white_again.find("f7e8"), std::string::npos) << white_again;
     EXPECT_EQ(mask_search(white_again).substr(0, WHITE_WINS.size() + 9), WHITE_WINS + "move <m>\n") << white_again;
     EXPECT_EQ(white_again.substr(white_again.size() - BLACK_WINS.size()), BLACK_WINS);
-}
-
-TEST(ProtocolReferee, GameLongerThanTheHistoryRefusesFurtherMoves) {
-    // The 368th move is refused, the game stays as it was, and the engine
-    // can still search there: its move is not played and it falls silent.
-    const std::string at_limit = "force\n" + GAME_367;
-    EXPECT_EQ(mask_search(session(at_limit + "a7a6\nundo\nf4g4\na7a6\nsd 2\ngo\nhint\nundo\ngo\nforce\nundo\n" +
-                                  "f4g4\na7a6\nnew\nforce\n" + FOOLS_MATE)),
-              refused("a7a6") + refused("a7a6") + "Hint: <m>\nmove <m>\n" + refused("a7a6") + BLACK_WINS);
 }

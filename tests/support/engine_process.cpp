@@ -41,6 +41,8 @@ pid_t spawn(const std::string& workdir, int* to_engine, int* from_engine) {
         close(out_pipe[0]);
         close(out_pipe[1]);
         if (!workdir.empty() && chdir(workdir.c_str()) != 0) _exit(127);
+        // Only the book in the working directory, never an installed one.
+        setenv("TAVRIN_BOOK", "book.book", 1);
         execl(TAVRIN_BINARY, TAVRIN_BINARY, static_cast<char*>(nullptr));
         _exit(127);
     }

@@ -301,10 +301,10 @@ TEST_F(SearchScores, BothSearchesStopAtPly31WithTheStaticScore) {
 TEST_F(SearchScores, NearlyFullGameHistoryStopsTheSearch) {
     set_position("k7/8/8/8/8/8/8/KQ6 w - - 0 1");
     const int static_score = evaluate();
-    history_ply = 399;
+    history_ply = HISTORY_SIZE - 1;
     EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 3), static_score);
     EXPECT_EQ(quiescence(-MATE_SCORE, 0), static_score);
-    history_ply = 398;
+    history_ply = HISTORY_SIZE - 2;
     EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 1), 0);  // searched, and fails high
     history_ply = 0;
 }

@@ -1,0 +1,9 @@
+// Where the shipped opening book is looked for.
+#pragma once
+
+// Opens the book and says whether it is open. When the environment names a
+// book in TAVRIN_BOOK, that file alone is tried (tests use it, so that an
+// installed copy never changes what they see). Otherwise "book.book" in the
+// working directory, then the book installed beside the executable, then the
+// one in the data directory the build was configured to install to.
+bool open_shipped_book();
