@@ -18,6 +18,11 @@ bool book_open(const char* path) {
     return book_file != nullptr;
 }
 
+void book_close() {
+    if (book_file != nullptr) std::fclose(book_file);
+    book_file = nullptr;
+}
+
 int line_starts_with(const char* prefix, const char* line) {
     for (int i = 0; prefix[i]; ++i)
         if (line[i] == '\0' || line[i] != prefix[i]) return 0;

@@ -14,6 +14,9 @@ extern std::FILE* book_file;
 // `path` in place of any book open before; true when it is open.
 bool book_open(const char* path);
 
+// Closes the book, if one is open: the engine then always searches.
+void book_close();
+
 // A legal move of the position that the book's lines play after the game so
 // far, chosen with weights by how many lines play it; -1 when there is none.
 // Needs the ply-0 move list of the current position.

@@ -21,6 +21,14 @@ namespace {
 
 constexpr const char* BOOK_NAME = "book.book";
 
+char opened_path[PATH_MAX + 64] = "book.book";
+
+bool open_at(const char* path) {
+    if (!book_open(path)) return false;
+    std::snprintf(opened_path, sizeof opened_path, "%s", path);
+    return true;
+}
+
 // The installed book relative to the executable's own folder (bin/..), so
 // that an installation moved as a whole still finds it.
 bool open_beside_executable() {
@@ -33,14 +41,19 @@ bool open_beside_executable() {
     *slash = '\0';
     char book[PATH_MAX + 64];
     std::snprintf(book, sizeof book, "%s/../%s/tavrin/%s", path, TAVRIN_RELATIVE_DATADIR, BOOK_NAME);
-    return book_open(book);
+    return open_at(book);
 }
 
 }  // namespace
 
 bool open_shipped_book() {
-    if (const char* named = std::getenv("TAVRIN_BOOK")) return book_open(named);
-    if (book_open(BOOK_NAME)) return true;
+    if (const char* named = std::getenv("TAVRIN_BOOK")) {
+        std::snprintf(opened_path, sizeof opened_path, "%s", named);
+        return book_open(named);
+    }
+    if (open_at(BOOK_NAME)) return true;
     if (open_beside_executable()) return true;
-    return book_open(TAVRIN_DATADIR "/tavrin/book.book");
+    return open_at(TAVRIN_DATADIR "/tavrin/book.book");
 }
+
+const char* shipped_book_path() { return opened_path; }

@@ -7,3 +7,6 @@
 // working directory, then the book installed beside the executable, then the
 // one in the data directory the build was configured to install to.
 bool open_shipped_book();
+
+// The path of the book that open_shipped_book opened, or "book.book".
+const char* shipped_book_path();

@@ -14,16 +14,17 @@
 #include "protocol/game.h"
 #include "protocol/game_commands.h"
 #include "protocol/input.h"
+#include "protocol/uci.h"
 #include "protocol/xboard_clock.h"
+#include "protocol/xboard_listen.h"
 #include "search/driver.h"
 
 int protocol_version = 1;
 int engine_side = EMPTY;
 int post_mode = OUTPUT_SILENT;
+bool quit_requested;
 
 namespace {
-
-bool quit_requested;
 
 // Multiplication that saturates at the 32-bit bounds instead of wrapping.
 int saturating_multiply(int value, int factor) {
@@ -36,10 +37,12 @@ int saturating_multiply(int value, int factor) {
 // ---------------------------------------------------------------------------
 // Commands of both versions.
 
+// In analysis mode "new" only sets up the start position to analyse.
 void cmd_new(const char*) {
     game_new();
-    engine_side = BLACK;
+    engine_side = analysing ? EMPTY : BLACK;
     if (protocol_version >= 2) reset_clocks_for_new_game();
+    position_changed();
 }
 
 void cmd_quit(const char*) { quit_requested = true; }
@@ -93,7 +96,7 @@ void cmd_otim(const char*) {}
 
 void print_features() {
     std::printf("feature myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n");
-    std::printf("feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=0 done=1\n");
+    std::printf("feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n");
 }
 
 // "protover N": from version 2 on, the features at once and protocol 2 for
@@ -132,6 +135,9 @@ void cmd_ping(const char* line) {
 void cmd_result(const char*) { engine_side = EMPTY; }
 
 void cmd_playother(const char*) { engine_side = side_not_to_move; }
+
+// "bk": the book's moves are not listed; the answer ends with an empty line.
+void cmd_book_moves(const char*) { std::printf(" no list of book moves\n\n"); }
 
 struct Command {
     const char* name;
@@ -189,6 +195,11 @@ constexpr Command protocol2_commands[] = {
     {"name",      cmd_ignore},
     {"rating",    cmd_ignore},
     {"ics",       cmd_ignore},
+    {"analyze",   cmd_analyze},
+    {"exit",      cmd_exit},
+    {".",         cmd_status},
+    {"?",         cmd_ignore},  // move now: heard only while the engine thinks
+    {"bk",        cmd_book_moves},
 };
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
@@ -257,12 +268,16 @@ void command_loop() {
     post_mode = OUTPUT_SILENT;
     quit_requested = false;
 
+    bool first_line = true;
     while (!quit_requested) {
         std::fflush(stdout);
-        if (engine_side == side_to_move) {
+        // Lines kept back during a search were sent before anything still
+        // unread, and are carried out before the engine thinks again.
+        if (engine_side == side_to_move && !deferred_line_waiting()) {
             engine_turn();
             continue;
         }
+        if (analysis_turn()) continue;
         // Protocol 1 reads at most 255 characters at a time, and the rest of
         // a longer line as lines of its own; protocol 2 reads whole lines.
         static char line[LONG_LINE_SIZE];
@@ -274,6 +289,15 @@ void command_loop() {
             if (too_long) {
                 std::printf("Error (line too long): %.20s...\n", line);
                 continue;
+            }
+        }
+        // A first command "uci" hands the rest of the run to the UCI front end.
+        if (first_line) {
+            first_line = false;
+            char word[8];
+            if (take_first_word(line, word, sizeof word) && std::strcmp(word, "uci") == 0) {
+                uci_loop();
+                return;
             }
         }
         carry_out_line(line);

@@ -4,6 +4,8 @@
 // 1 from start-up; 2 for good once "protover" names version 2 or later.
 // Written only by the command loop.
 extern int protocol_version;
+// Set by "quit", or by the end of input heard during a search.
+extern bool quit_requested;
 // Side the engine plays: WHITE, BLACK, or EMPTY in force mode. Written by
 // the commands and by the engine's turn, which falls into force mode when
 // it finds no move.

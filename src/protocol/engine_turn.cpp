@@ -8,6 +8,8 @@
 #include "protocol/game.h"
 #include "protocol/result.h"
 #include "protocol/xboard_clock.h"
+#include "protocol/xboard_listen.h"
+#include "search/clock.h"
 #include "search/driver.h"
 #include "search/search.h"
 
@@ -43,15 +45,27 @@ void print_thinking_line(const Iteration& iteration) {
 }
 
 void engine_turn() {
+    // 1. Search; protocol 2 listens meanwhile.
     iteration_reporter = print_thinking_line;
-    const Move move = choose_for_interface(post_mode);
-    // A move that cannot be played (none found, or refused) ends in force
-    // mode without a word, so the engine never announces an illegal move.
+    move_now = false;
+    search_interrupted = false;
+    if (protocol_version >= 2) search_should_stop = engine_search_must_stop;
+    Move move = choose_for_interface(post_mode);
+    search_should_stop = nullptr;
+
+    // 2. A command that ended the search comes first, and no move is played.
+    if (quit_requested || search_interrupted) return;
+    if (move == 0 && move_now) move = game_first_legal_move();
+
+    // 3. Play. A move that cannot be played (none found, or refused) ends in
+    //    force mode without a word, so the engine never announces an
+    //    illegal move.
     if (move == 0 || !game_play_move(move)) {
         engine_side = EMPTY;
         return;
     }
     std::printf("move %s\n", move_to_text(move));
+    position_changed();
     report_result(repetition_rule());
 }
 

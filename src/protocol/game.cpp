@@ -9,6 +9,7 @@
 #include "board/make_move.h"
 #include "board/move_text.h"
 #include "board/movegen.h"
+#include "book/book.h"
 #include "search/driver.h"
 #include "search/search.h"
 
@@ -28,6 +29,16 @@ struct PositionKey {
 
 // position_keys[k] is the position after the game's k-th move.
 PositionKey position_keys[HISTORY_SIZE + 1];
+
+// The book's lines run from the standard start position: a game set up
+// from any other position must not be read as if it began there.
+bool from_start_position = true;
+
+bool is_start_position() {
+    for (int s = 0; s < 64; ++s)
+        if (square_color[s] != initial_color[s] || square_piece[s] != initial_piece[s]) return false;
+    return side_to_move == WHITE && castle_rights == 15 && ep_square == -1;
+}
 
 std::uint64_t mix(std::uint64_t x) {
     x += 0x9E3779B97F4A7C15ull;
@@ -75,10 +86,12 @@ void game_new() {
     reset_position();
     regenerate_move_list();
     note_position_key();
+    from_start_position = true;
 }
 
 const char* game_set_fen(const char* fen) {
     if (const char* error = load_fen(fen)) return error;
+    from_start_position = is_start_position();
     regenerate_move_list();
     note_position_key();
     return nullptr;
@@ -138,7 +151,20 @@ GameEnd game_end(RepetitionRule rule) {
     return GameEnd::NONE;
 }
 
-Move game_choose_move(int output_mode) {
+Move game_choose_move(int output_mode, bool use_book) {
+    std::FILE* const book = book_file;
+    if (!use_book || !from_start_position) book_file = nullptr;
     choose_move(output_mode);
+    book_file = book;
     return pv_table[0][0];
+}
+
+Move game_first_legal_move() {
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        if (make_move(move_list[i].move)) {
+            unmake_move();
+            return move_list[i].move;
+        }
+    }
+    return 0;
 }

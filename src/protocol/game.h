@@ -59,10 +59,14 @@ bool game_take_back(int plies);
 // The result to announce now, if any: mate, stalemate, repetition, fifty moves.
 GameEnd game_end(RepetitionRule rule);
 
-// Asks the book, then searches under the current limits (reporting each
-// finished iteration in OUTPUT_THINKING mode); returns the move chosen, 0
-// for none. Nothing is played.
-Move game_choose_move(int output_mode);
+// Asks the book (unless told not to), then searches under the current
+// limits, reporting each finished iteration in OUTPUT_THINKING mode;
+// returns the move chosen, 0 for none. Nothing is played.
+Move game_choose_move(int output_mode, bool use_book = true);
+
+// The first legal move of the game position, 0 when there is none: the
+// answer of a search stopped before it found one.
+Move game_first_legal_move();
 
 // Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
 void regenerate_move_list();

@@ -8,6 +8,7 @@
 #include "protocol/command_loop.h"
 #include "protocol/game.h"
 #include "protocol/result.h"
+#include "protocol/xboard_listen.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ bool looks_like_a_move(const char* word) {
 
 void move_input(const char* line, const char* word) {
     if (game_play_text(line) == MoveRefusal::NONE) {
+        position_changed();
         report_result(protocol_version >= 2 ? RepetitionRule::THIRD_BY_RULES : RepetitionRule::FOURTH_BY_HASH);
         return;
     }
@@ -39,9 +41,13 @@ void move_input(const char* line, const char* word) {
 }
 
 // Neither take-back announces anything; too few moves played is no error.
-void cmd_undo(const char*) { game_take_back(1); }
+void cmd_undo(const char*) {
+    if (game_take_back(1)) position_changed();
+}
 
-void cmd_remove(const char*) { game_take_back(2); }
+void cmd_remove(const char*) {
+    if (game_take_back(2)) position_changed();
+}
 
 void cmd_setboard(const char* line) {
     const char* fen = std::strstr(line, "setboard") + 8;
@@ -50,4 +56,5 @@ void cmd_setboard(const char* line) {
         return;
     }
     engine_side = EMPTY;
+    position_changed();
 }

@@ -16,6 +16,12 @@ std::size_t start;
 std::size_t end;
 bool input_ended;
 
+// Lines read during a search and kept for later, each ended by '\n':
+// deferred[deferred_start, deferred_end).
+char deferred[2 * LONG_LINE_SIZE];
+std::size_t deferred_start;
+std::size_t deferred_end;
+
 // Reads more bytes into the buffer, moving what is left to its front first.
 // Blocks when `wait` is set, else takes only what is already there. False
 // when nothing more can come (the input ended or failed).
@@ -64,9 +70,26 @@ bool read_line_piece(char* line, std::size_t size) {
 }
 
 bool read_whole_line(char* line, std::size_t size, bool* too_long) {
+    *too_long = false;
+    if (deferred_start < deferred_end) {
+        const char* start_of_line = deferred + deferred_start;
+        const std::size_t length =
+            static_cast<std::size_t>(static_cast<const char*>(std::memchr(start_of_line, '\n', deferred_end - deferred_start)) -
+                                     start_of_line);
+        const std::size_t copy = length < size ? length : size - 1;
+        std::memcpy(line, start_of_line, copy);
+        line[copy] = '\0';
+        deferred_start += length + 1;
+        if (deferred_start == deferred_end) deferred_start = deferred_end = 0;
+        return true;
+    }
+    return read_new_line(line, size, too_long);
+}
+
+bool read_new_line(char* line, std::size_t size, bool* too_long) {
+    *too_long = false;
     std::size_t n = 0;
     bool any = false;
-    *too_long = false;
     for (;;) {
         if (start == end && !fill(true)) break;
         any = true;
@@ -90,6 +113,25 @@ bool read_whole_line(char* line, std::size_t size, bool* too_long) {
 
 bool line_waiting() {
     if (newline_index() < end) return true;
-    if (!fill(false)) return true;
-    return newline_index() < end || end == sizeof buffer;
+    fill(false);
+    // A last line without its newline counts once the input has ended.
+    return newline_index() < end || end == sizeof buffer || (input_ended && start < end);
 }
+
+bool input_has_ended() { return input_ended && start == end; }
+
+bool defer_line(const char* line) {
+    const std::size_t length = std::strlen(line);
+    if (deferred_start > 0) {
+        std::memmove(deferred, deferred + deferred_start, deferred_end - deferred_start);
+        deferred_end -= deferred_start;
+        deferred_start = 0;
+    }
+    if (deferred_end + length + 1 > sizeof deferred) return false;
+    std::memcpy(deferred + deferred_end, line, length);
+    deferred[deferred_end + length] = '\n';
+    deferred_end += length + 1;
+    return true;
+}
+
+bool deferred_line_waiting() { return deferred_start < deferred_end; }

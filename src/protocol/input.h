@@ -17,5 +17,20 @@ bool read_line_piece(char* line, std::size_t size);
 // `too_long` is set. False at the end of input when nothing was read.
 bool read_whole_line(char* line, std::size_t size, bool* too_long);
 
-// True when a whole line is waiting, or the input has ended; never blocks.
+// The same, but only from new input, passing over deferred lines: what a
+// search reads while it listens.
+bool read_new_line(char* line, std::size_t size, bool* too_long);
+
+// True when a whole line is waiting; never blocks. Deferred lines do not count.
 bool line_waiting();
+
+// True when the input has ended and every line of it has been read.
+bool input_has_ended();
+
+// Keeps a line read during a search for later: read_whole_line hands out
+// deferred lines, in order, before any new input. False (the line is
+// dropped) when they would not fit.
+bool defer_line(const char* line);
+
+// True while deferred lines wait to be read.
+bool deferred_line_waiting();

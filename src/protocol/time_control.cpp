@@ -24,3 +24,8 @@ std::int32_t budget_per_move(std::int64_t seconds) {
     const std::int64_t ms = std::clamp<std::int64_t>(seconds, 0, LONGEST_BUDGET_MS / 1000) * 1000;
     return clamp_budget(std::max(ms - PER_MOVE_MARGIN_MS, ms / 2));
 }
+
+std::int32_t budget_for_move_time(std::int64_t ms) {
+    const std::int64_t time = std::clamp<std::int64_t>(ms, 0, LONGEST_BUDGET_MS);
+    return clamp_budget(std::max(time - MOVE_OVERHEAD_MS, time / 2));
+}

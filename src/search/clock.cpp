@@ -6,6 +6,8 @@
 std::int32_t search_start_ms;
 std::int32_t search_deadline_ms;
 std::jmp_buf abort_point;
+bool search_without_deadline;
+bool (*search_should_stop)();
 
 std::int32_t clock_ms() {
     const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
@@ -25,6 +27,14 @@ void start_search_clock(std::int32_t budget_ms) {
 // on time. The search frames hold only plain values, so a long jump out of
 // them is safe, and unlike an exception it allocates nothing.
 void poll_clock() {
-    if (elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms)) return;
+    const bool in_time = search_without_deadline ||
+                         elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms);
+    if (in_time && (search_should_stop == nullptr || !search_should_stop())) return;
     std::longjmp(abort_point, 1);
+}
+
+void set_deadline_from_now(std::int32_t budget_ms) {
+    const std::uint32_t budget = budget_ms > 0 ? static_cast<std::uint32_t>(budget_ms) : 0u;
+    search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(clock_ms()) + budget);
+    search_without_deadline = false;
 }

@@ -24,6 +24,17 @@ extern std::jmp_buf abort_point;
 // counts as none).
 void start_search_clock(std::int32_t budget_ms);
 
-// Returns while time remains; at the deadline leaves the whole search
-// through abort_point.
+// Set by a front end before a search that only it may end (an analysis, a
+// ponder search): the deadline is not looked at until set_deadline_from_now.
+extern bool search_without_deadline;
+
+// The search may now run `budget_ms` more, whatever the deadline was.
+void set_deadline_from_now(std::int32_t budget_ms);
+
+// Asked at every poll while set, by a front end that listens during a
+// search: true ends the search at once, as the deadline does.
+extern bool (*search_should_stop)();
+
+// Returns while time remains and the front end lets the search go on;
+// otherwise leaves the whole search through abort_point.
 void poll_clock();

@@ -10,6 +10,7 @@
 
 std::int32_t time_budget_ms;
 std::int32_t depth_limit;
+int iteration_depth;
 void (*iteration_reporter)(const Iteration& iteration);
 
 namespace {
@@ -47,6 +48,7 @@ void choose_move(int output_mode) {
     // 4. Iterative deepening; only the clock ends a timed search, and a
     //    forced mate for either side ends the deepening.
     for (int depth = 1; depth <= depth_limit; ++depth) {
+        iteration_depth = depth;
         follow_pv = 1;
         const int score = alpha_beta(-MATE_SCORE, MATE_SCORE, depth);
         if (output_mode == OUTPUT_THINKING) report_iteration(depth, score);

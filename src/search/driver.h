@@ -18,6 +18,9 @@ constexpr int OUTPUT_THINKING = 2;  // one report per finished iteration
 extern std::int32_t time_budget_ms;
 extern std::int32_t depth_limit;
 
+// The depth of the iteration under way, for status reports; written by choose_move.
+extern int iteration_depth;
+
 // What a finished iteration reports: its depth, its root score from the
 // side to move's view, the milliseconds since the search began, the nodes so
 // far, and its principal variation.

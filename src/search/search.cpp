@@ -11,6 +11,7 @@ Move pv_table[MAX_PLY][MAX_PLY];
 int pv_length[MAX_PLY];
 int follow_pv;
 std::uint64_t node_count;
+int root_moves_searched;
 
 namespace {
 
@@ -66,6 +67,7 @@ int alpha_beta(int alpha, int beta, int depth) {
 
     // 9. Try the moves best-scored first.
     bool has_legal_move = false;
+    if (p == 0) root_moves_searched = 0;
     for (int i = ply_first_move[p]; i < ply_first_move[p + 1]; ++i) {
         pick_next_move(i);
         const Move move = move_list[i].move;
@@ -73,6 +75,7 @@ int alpha_beta(int alpha, int beta, int depth) {
         has_legal_move = true;
         const int score = -alpha_beta(-beta, -alpha, depth - 1);
         unmake_move();
+        if (p == 0) ++root_moves_searched;
         if (score <= alpha) continue;
         int& history = history_score[move_from(move)][move_to(move)];
         if (history < HISTORY_CAP) history += depth;

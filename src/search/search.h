@@ -14,6 +14,8 @@ extern int pv_length[MAX_PLY];
 extern int follow_pv;  // 1 while the current iteration still walks the previous PV
 // Counts nodes in 64 bits so that long searches never print a negative count.
 extern std::uint64_t node_count;
+// Legal root moves searched so far in the current iteration, for status reports.
+extern int root_moves_searched;
 
 // Fail-hard negamax to `depth` plies (0 or more) from side_to_move's view,
 // extended by one at a node in check. Returns beta on a cut-off, alpha when

@@ -13,7 +13,7 @@ namespace {
 const std::string PROTOVER = "xboard\nprotover 2\n";
 const std::string FEATURES =
     "feature myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n"
-    "feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=0 done=1\n";
+    "feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n";
 
 // What the engine printed after its features.
 std::string session2(const std::string& input, const std::string& book = "") {
@@ -107,6 +107,91 @@ TEST(Xboard2, GamesOfThousandsOfPliesArePlayedToTheirEndInBothVersions) {
     // Nothing to announce on the way; then the engine answers at ply 2400.
     EXPECT_EQ(mask_search(session("force\n" + game + "sd 2\ngo\n", "", 60000)), "move <m>\n");
     EXPECT_EQ(mask_search(session2("force\n" + game + "sd 2\ngo\n")), "move <m>\n");
+}
+
+// An engine in protocol 2, past its start-up text and features.
+class Xboard2Engine {
+public:
+    Xboard2Engine() {
+        engine_.send("xboard");
+        engine_.send("protover 2");
+        std::string line;
+        while (engine_.read_line(line, 5000) && line.find("done=1") == std::string::npos) continue;
+    }
+    void send(const std::string& line) { engine_.send(line); }
+    std::string next(const std::string& prefix, int timeout_ms = 20000) {
+        std::string line;
+        return engine_.read_until(prefix, line, timeout_ms) ? line : "";
+    }
+    std::string next_line(int timeout_ms = 20000) {
+        std::string line;
+        return engine_.read_line(line, timeout_ms) ? line : "";
+    }
+    int quit() {
+        engine_.send("quit");
+        return engine_.wait(5000);
+    }
+
+private:
+    TempDir dir_;
+    EngineProcess engine_{dir_.path};
+};
+
+TEST(Xboard2Listening, MoveNowPlaysTheBestMoveSoFar) {
+    Xboard2Engine xb;
+    xb.send("new");
+    xb.send("st 600");
+    xb.send("post");
+    xb.send("e2e4");
+    ASSERT_NE(xb.next("3 "), "");
+    xb.send("?");
+    xb.send("ping 1");
+    EXPECT_TRUE(std::regex_match(xb.next("move "), std::regex("move [a-h][1-8][a-h][1-8]")));
+    EXPECT_EQ(xb.next_line(), "pong 1");
+    EXPECT_EQ(xb.quit(), 0);
+}
+
+TEST(Xboard2Listening, PingWaitsForTheMoveAndForceEndsTheSearchWithoutOne) {
+    Xboard2Engine xb;
+    xb.send("new");
+    xb.send("st 600");
+    xb.send("post");
+    xb.send("e2e4");
+    xb.send("ping 2");
+    ASSERT_NE(xb.next("2 "), "");
+    xb.send("force");
+    xb.send("ping 3");
+    // No move: the search ended for "force". Both pings in order.
+    EXPECT_EQ(xb.next("pong"), "pong 2");
+    EXPECT_EQ(xb.next_line(), "pong 3");
+    xb.send("e7e5");
+    xb.send("ping 4");
+    EXPECT_EQ(xb.next_line(), "pong 4");
+    EXPECT_EQ(xb.quit(), 0);
+}
+
+TEST(Xboard2Listening, AnalysisSearchesWithoutEndAndStartsAgainAfterEveryChange) {
+    Xboard2Engine xb;
+    xb.send("new");
+    xb.send("post");
+    xb.send("analyze");
+    ASSERT_NE(xb.next("4 "), "");
+    xb.send(".");
+    EXPECT_TRUE(std::regex_match(xb.next("stat01:"), std::regex("stat01: \\d+ \\d+ \\d+ \\d+ 20")));
+    xb.send("e2e4");  // Black's 20 replies now
+    const std::string first = xb.next("1 ");
+    EXPECT_TRUE(std::regex_match(first, std::regex("1 -?\\d+ \\d+ \\d+ [a-h][27][a-h][56]"))) << first;
+    xb.send("undo");
+    ASSERT_NE(xb.next("1 "), "");
+    xb.send("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    EXPECT_NE(xb.next("2 100001"), "");  // finds the mate, and rests
+    xb.send("ping 5");
+    EXPECT_EQ(xb.next("pong"), "pong 5");
+    xb.send("exit");
+    xb.send("new");
+    xb.send("ping 6");
+    EXPECT_EQ(xb.next_line(), "pong 6");  // no analysis, no move: White to move, engine Black
+    EXPECT_EQ(xb.quit(), 0);
 }
 
 }  // namespace

@@ -1,0 +1,249 @@
+// UCI through the real executable, and listening while thinking: stop,
+// isready, ponderhit and quit heard during a search, and bad input.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "session.h"
+
+namespace {
+
+const std::string IDENTITY =
+    "id name Tavrin 1.7\nid author the Tavrin developers\n"
+    "option name OwnBook type check default true\n"
+    "option name BookFile type string default book.book\n"
+    "option name Ponder type check default false\nuciok\n";
+
+// An engine in UCI mode, past its start-up text and its answer to "uci".
+class UciEngine {
+public:
+    explicit UciEngine(const std::string& book = "") {
+        if (!book.empty()) write_file(dir_.path, "book.book", book);
+        engine_.send("uci");
+        std::string line;
+        while (engine_.read_line(line, 5000) && line != "uciok") continue;
+        EXPECT_EQ(line, "uciok");
+    }
+    void send(const std::string& line) { engine_.send(line); }
+    // The next line that starts with `prefix` (others skipped); "" on time-out.
+    std::string next(const std::string& prefix, int timeout_ms = 20000) {
+        std::string line;
+        return engine_.read_until(prefix, line, timeout_ms) ? line : "";
+    }
+    // Every line up to and including the next one starting with `prefix`.
+    std::vector<std::string> lines_until(const std::string& prefix, int timeout_ms = 20000) {
+        std::vector<std::string> lines;
+        std::string line;
+        while (engine_.read_line(line, timeout_ms)) {
+            lines.push_back(line);
+            if (line.compare(0, prefix.size(), prefix) == 0) break;
+        }
+        return lines;
+    }
+    bool silent_for(int ms) {
+        std::string line;
+        return !engine_.read_line(line, ms);
+    }
+    int quit() {
+        engine_.send("quit");
+        return engine_.wait(5000);
+    }
+
+private:
+    TempDir dir_;
+    EngineProcess engine_{dir_.path};
+};
+
+const std::regex bestmove(R"(bestmove [a-h][1-8][a-h][1-8][nbrq]?( ponder [a-h][1-8][a-h][1-8][nbrq]?)?)");
+const std::regex info(R"(info depth (\d+) score (cp|mate) -?\d+ time \d+ nodes (\d+) nps \d+( pv( [a-h][1-8][a-h][1-8][nbrq]?)+)?)");
+
+// The square a move starts from, as rank digit: tells whose move it was.
+char from_rank(const std::string& best) { return best[10]; }
+
+TEST(Uci, FirstCommandUciAnswersOnlyInUci) {
+    EXPECT_EQ(session("uci\nisready\nucinewgame\nregister later\ndebug on\nstop\nponderhit\nquit\n"),
+              IDENTITY + "readyok\n");
+    // Anywhere but first, "uci" is an xboard word like any other.
+    EXPECT_EQ(session("new\nuci\n"), refused("uci"));
+}
+
+TEST(Uci, GoDepthSearchesExactlyAsSdInTheXboardFrontEnd) {
+    const char* positions[] = {
+        "startpos moves e2e4 c7c5 g1f3",
+        "fen r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "fen 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    };
+    const std::string xboard_setup[] = {
+        "force\ne2e4\nc7c5\ng1f3\n",
+        "xboard\nprotover 2\nsetboard r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n",
+        "xboard\nprotover 2\nsetboard 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1\n",
+    };
+    for (int i = 0; i < 3; ++i) {
+        UciEngine uci;
+        uci.send(std::string("position ") + positions[i]);
+        uci.send("go depth 5");
+        const std::vector<std::string> lines = uci.lines_until("bestmove");
+        ASSERT_EQ(lines.size(), 6u) << positions[i];
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(lines[4], m, info)) << lines[4];
+        const std::string nodes = m[3];
+        const std::string move = lines[5].substr(9, 4);
+        EXPECT_EQ(uci.quit(), 0);
+
+        // The same search in xboard: "sd 5", its last thinking line and its move.
+        const std::string out = session(xboard_setup[i] + "sd 5\npost\ngo\n");
+        const std::regex last_line("5 -?\\d+ \\d+ " + nodes + " " + move + "[^\n]*\nmove " + move + "\n");
+        EXPECT_TRUE(std::regex_search(out, last_line)) << positions[i] << "\n" << nodes << " " << move << "\n" << out;
+    }
+}
+
+TEST(Uci, InfoLinesMateScoresAndNoMoveAtAll) {
+    UciEngine uci;
+    uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    uci.send("go depth 3");
+    const std::vector<std::string> lines = uci.lines_until("bestmove");
+    ASSERT_EQ(lines.size(), 3u);  // depth 2 finds the mate and ends the deepening
+    EXPECT_TRUE(std::regex_match(lines[0], info)) << lines[0];
+    EXPECT_EQ(lines[1].substr(0, 27), "info depth 2 score mate 1 t");
+    EXPECT_EQ(lines[2], "bestmove d1d8");
+    // Mated: no legal move at all.
+    uci.send("position fen 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
+    uci.send("go depth 3");
+    EXPECT_EQ(uci.next("bestmove"), "bestmove 0000");
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, TheBookAnswersAtOnceUnlessSwitchedOff) {
+    UciEngine uci("e2e4 e7e5\n");
+    uci.send("position startpos");
+    uci.send("go wtime 60000 btime 60000");
+    EXPECT_EQ(uci.lines_until("bestmove"), std::vector<std::string>{"bestmove e2e4"});
+    uci.send("setoption name ownbook value false");
+    uci.send("go depth 1");
+    EXPECT_NE(uci.next("info depth 1"), "");
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, StopAfterGoInfiniteAnswersWithTheLastFinishedIteration) {
+    UciEngine uci;
+    uci.send("position startpos moves d2d4");
+    uci.send("go infinite");
+    const std::string third = uci.next("info depth 3");
+    ASSERT_NE(third, "");
+    uci.send("stop");
+    const std::string best = uci.next("bestmove", 5000);
+    EXPECT_TRUE(std::regex_match(best, bestmove)) << best;
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, InfiniteAndPonderWaitForTheirReleaseEvenAfterAMate) {
+    UciEngine uci;
+    uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    uci.send("go infinite");
+    EXPECT_NE(uci.next("info depth 2 score mate 1"), "");
+    EXPECT_TRUE(uci.silent_for(300));
+    uci.send("isready");
+    EXPECT_EQ(uci.next(""), "readyok");
+    uci.send("stop");
+    EXPECT_EQ(uci.next(""), "bestmove d1d8");
+
+    uci.send("go ponder wtime 1000 btime 1000");
+    EXPECT_NE(uci.next("info depth 2 score mate 1"), "");
+    EXPECT_TRUE(uci.silent_for(300));
+    uci.send("ponderhit");
+    EXPECT_EQ(uci.next("bestmove"), "bestmove d1d8");
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, PonderhitTurnsThePonderSearchIntoATimedOne) {
+    UciEngine uci;
+    uci.send("position startpos moves e2e4 e7e5");
+    uci.send("go ponder wtime 3000 btime 3000");
+    ASSERT_NE(uci.next("info depth 2"), "");
+    uci.send("ponderhit");
+    // A tenth of a three-second clock at most: the move comes by itself.
+    EXPECT_TRUE(std::regex_match(uci.next("bestmove", 10000), bestmove));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, QuitDuringASearchEndsTheRun) {
+    UciEngine uci;
+    uci.send("position startpos");
+    uci.send("go infinite");
+    ASSERT_NE(uci.next("info depth 2"), "");
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, ClockNodesAndMoveTimeEndASearchByThemselves) {
+    UciEngine uci;
+    for (const char* go : {"go wtime 1000 btime 1000 winc 10 binc 10", "go btime 500 wtime 200 movestogo 1",
+                           "go nodes 5000", "go movetime 100", "go wtime -500 btime -20 winc -5"}) {
+        uci.send("position startpos moves g1f3");
+        uci.send(go);
+        EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove)) << go;
+    }
+    // Without a readable limit a search runs until it is stopped.
+    for (const char* go : {"go", "go wtime", "go depth x movetime", "go depth -3"}) {
+        uci.send(go);
+        ASSERT_NE(uci.next("info depth 2"), "") << go;
+        uci.send("stop");
+        EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove)) << go;
+    }
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, BadPositionsKeepWhatCameBefore) {
+    UciEngine uci;
+    // The moves before the bad one stand: Black is to move.
+    uci.send("position startpos moves e2e4 e7e9 d2d4");
+    EXPECT_EQ(uci.next("info string"), "info string illegal move e7e9; it and the moves after it are ignored");
+    uci.send("go depth 1");
+    std::string best = uci.next("bestmove");
+    EXPECT_TRUE(from_rank(best) == '7' || from_rank(best) == '8') << best;
+    // A refused FEN keeps the position of before, with no moves on top.
+    uci.send("position fen kkkkkkk1/8/8/8/8/8/8/4K3 w - - 0 1 moves e1e2");
+    EXPECT_EQ(uci.next("info string").substr(0, 25), "info string FEN refused (");
+    uci.send("go depth 1");
+    best = uci.next("bestmove");
+    EXPECT_TRUE(from_rank(best) == '7' || from_rank(best) == '8') << best;
+    uci.send("position banana");
+    uci.send("position");
+    uci.send("setoption name Hash value 64");
+    uci.send("setoption");
+    uci.send("frobnicate");
+    EXPECT_EQ(uci.lines_until("info string unknown command"),
+              (std::vector<std::string>{"info string position needs startpos or fen, not banana",
+                                        "info string position needs startpos or fen",
+                                        "info string unknown option Hash", "info string setoption needs a name",
+                                        "info string unknown command frobnicate"}));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+TEST(Uci, HeavyInputDuringASearchIsAnsweredAndOversizedLinesAreDropped) {
+    UciEngine uci;
+    uci.send("position startpos");
+    uci.send("go infinite");
+    ASSERT_NE(uci.next("info depth 1"), "");
+    for (int batch = 0; batch < 10; ++batch) {
+        std::string many;
+        for (int i = 0; i < 1000; ++i) many += "isready\n";
+        many.pop_back();
+        uci.send(many);
+        int answered = 0;
+        while (answered < 1000 && uci.next("readyok") == "readyok") ++answered;
+        ASSERT_EQ(answered, 1000) << batch;
+    }
+    uci.send("stop");
+    EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+    uci.send(std::string(100000, 'x'));
+    uci.send(std::string(200000, 'y'));
+    uci.send("isready");
+    EXPECT_EQ(uci.lines_until("readyok"),
+              (std::vector<std::string>{"info string unknown command " + std::string(40, 'x'),
+                                        "info string line too long, ignored", "readyok"}));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+}  // namespace
