@@ -134,7 +134,10 @@ void cmd_ping(const char* line) {
 // "result": the game is over; wait in force mode for the next one.
 void cmd_result(const char*) { engine_side = EMPTY; }
 
-void cmd_playother(const char*) { engine_side = side_not_to_move; }
+void cmd_playother(const char*) {
+    engine_side = side_not_to_move;
+    analysing = false;
+}
 
 // "bk": the book's moves are not listed; the answer ends with an empty line.
 void cmd_book_moves(const char*) { std::printf(" no list of book moves\n\n"); }

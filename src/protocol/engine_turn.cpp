@@ -69,7 +69,11 @@ void engine_turn() {
     report_result(repetition_rule());
 }
 
-void cmd_go(const char*) { engine_side = side_to_move; }
+// The engine plays from here on, so any analysis ends.
+void cmd_go(const char*) {
+    engine_side = side_to_move;
+    analysing = false;
+}
 
 void cmd_hint(const char*) {
     const Move move = choose_for_interface(OUTPUT_SILENT);

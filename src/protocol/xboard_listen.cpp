@@ -46,15 +46,16 @@ bool ends_the_search(const char* word) {
     return false;
 }
 
-// Reads a waiting line; false (with quit requested) at the end of input.
-// The engine's own search ignores the end of input: its move comes first.
+// Reads a waiting line (one too long to read is left empty); false, with
+// quit requested, at the end of input.
 bool read_waiting_line() {
     bool too_long = false;
     if (!read_new_line(line, sizeof line, &too_long)) {
         quit_requested = true;
         return false;
     }
-    return !too_long || read_waiting_line();
+    if (too_long) line[0] = '\0';
+    return true;
 }
 
 void print_status() {
