@@ -34,6 +34,11 @@ inline std::string moves(const std::string& text) {
     return out;
 }
 
+// The engine's first move from the start position with thinking shown.
+inline std::string first_move_thinking(const std::string& settings) {
+    return session("post\n" + settings + "go\n", "", 10000);
+}
+
 inline std::string refused(const std::string& word) { return "(unknown command): " + word + "\n"; }
 
 // The quickest mate there is, Black mating on its second move; and a game
