@@ -1,10 +1,9 @@
-// Move ordering, the principal variation, scores and limits of the search,
-// and what its driver reports.
+// Scores, bounds and draw rules of the search, what its driver reports, and
+// a small pinned bench that fixes move ordering and evaluation node for node.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -22,12 +21,6 @@ namespace {
 constexpr const char* BACK_RANK_MATE_IN_ONE = "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1";
 // Black's only move is Ka7, and White answers Ra1 mate.
 constexpr const char* MATED_AFTER_ONLY_MOVE = "k7/2K5/8/8/8/8/8/7R b - - 0 1";
-// White's only legal move is Kxb2, not a check evasion.
-constexpr const char* ONLY_MOVE_KXB2 = "k7/8/8/8/8/8/1r6/K7 w - - 0 1";
-// The same, but the queen on b2 gives check.
-constexpr const char* ONLY_EVASION_KXB2 = "k7/8/8/8/8/8/1q6/K7 w - - 0 1";
-// White is in check; both knight blocks lose to a rook capture that mates.
-constexpr const char* EVERY_BLOCK_IS_MATED = "6k1/8/8/8/8/3N4/6PP/r6K w - - 0 1";
 constexpr const char* CHECKMATED_BLACK = "3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1";
 constexpr const char* STALEMATED_BLACK = "k7/2Q5/1K6/8/8/8/8/8 b - - 0 1";
 constexpr const char* MIDDLEGAME = "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10";
@@ -101,62 +94,7 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-// Selection and the PV boost, on stretches laid out by hand.
-
-using SearchOrdering = SearchTest;
-
-constexpr Move M1 = pack_move(52, 36, 0, MOVE_PAWN | MOVE_DOUBLE_PUSH);
-constexpr Move M2 = pack_move(62, 45, 0, 0);
-constexpr Move M3 = pack_move(51, 35, 0, MOVE_PAWN | MOVE_DOUBLE_PUSH);
-
-void lay_out(int ply, int first, std::initializer_list<ScoredMove> entries) {
-    search_ply = ply;
-    ply_first_move[ply] = first;
-    int i = first;
-    for (const ScoredMove& entry : entries) move_list[i++] = entry;
-    ply_first_move[ply + 1] = i;
-}
-
-std::vector<Move> selection_order() {
-    std::vector<Move> order;
-    for (int i = ply_first_move[search_ply]; i < ply_first_move[search_ply + 1]; ++i) {
-        pick_next_move(i);
-        order.push_back(move_list[i].move);
-    }
-    return order;
-}
-
-TEST_F(SearchOrdering, HighestFirstAndTiesByPositionAfterTheExchanges) {
-    // The first exchange moves m1 to where m3 stood, so m2 is then nearer the front.
-    lay_out(0, 0, {{M1, 5}, {M2, 5}, {M3, 10}});
-    EXPECT_EQ(selection_order(), (std::vector<Move>{M3, M2, M1}));
-    lay_out(0, 0, {{M1, 5}, {M2, 10}, {M3, 5}});
-    EXPECT_EQ(selection_order(), (std::vector<Move>{M2, M1, M3}));
-}
-
-TEST_F(SearchOrdering, BoostMatchesTheWholeMoveAndOnlyTheFirstEntry) {
-    constexpr Move knight = pack_move(12, 4, KNIGHT, MOVE_PAWN | MOVE_PROMOTION);
-    constexpr Move queen = pack_move(12, 4, QUEEN, MOVE_PAWN | MOVE_PROMOTION);
-    lay_out(2, 10, {{knight, 1000010}, {M1, 3}, {queen, 1000040}, {queen, 1000040}});
-    pv_table[0][2] = queen;
-    follow_pv = 1;
-    boost_pv_move();
-    EXPECT_EQ(follow_pv, 1);
-    EXPECT_EQ(move_list[10].score, 1000010);  // same squares, other piece
-    EXPECT_EQ(move_list[12].score, 1000040 + PV_MOVE_BONUS);
-    EXPECT_EQ(move_list[13].score, 1000040);
-
-    // A node that does not find its PV move ends the walk for the iteration.
-    lay_out(2, 10, {{M1, 3}, {M2, 4}});
-    boost_pv_move();
-    EXPECT_EQ(follow_pv, 0);
-    EXPECT_EQ(move_list[10].score, 3);
-    EXPECT_EQ(move_list[11].score, 4);
-    search_ply = 0;
-}
-
-// ---------------------------------------------------------------------------
-// Scores, extensions, guards and the history heuristic of the two searches.
+// Mate scores, the table and history bounds, and the draw rules of the search.
 
 using SearchScores = SearchTest;
 
@@ -177,37 +115,6 @@ TEST_F(SearchScores, MateScoresCountPliesFromTheRoot) {
     set_position(STALEMATED_BLACK);
     EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), 0);
     EXPECT_EQ(pv_length[0], 0);
-}
-
-TEST_F(SearchScores, CheckExtendsTheSearchByOnePly) {
-    // Seeing the mate at ply 2 needs depth 3 at the root: only the extension
-    // of the root's check gives it at depth 2.
-    set_position(EVERY_BLOCK_IS_MATED);
-    EXPECT_EQ(alpha_beta(-MATE_SCORE, MATE_SCORE, 2), 2 - MATE_SCORE);
-    // At depth 1 the reply is searched at depth 1, and the mated node is
-    // reached in quiescence, which knows no mate.
-    set_position(EVERY_BLOCK_IS_MATED);
-    EXPECT_GT(alpha_beta(-MATE_SCORE, MATE_SCORE, 1), -MATE_THRESHOLD);
-}
-
-TEST_F(SearchScores, HistoryGrowsByTheExtendedDepthOfAlphaRaisingMoves) {
-    set_position(ONLY_MOVE_KXB2);
-    alpha_beta(-MATE_SCORE, MATE_SCORE, 3);
-    EXPECT_EQ(history_score[56][49], 3);
-
-    set_position(ONLY_EVASION_KXB2);
-    alpha_beta(-MATE_SCORE, MATE_SCORE, 3);
-    EXPECT_EQ(history_score[56][49], 4);
-
-    // The move that cuts off counts too.
-    set_position(ONLY_MOVE_KXB2);
-    EXPECT_EQ(alpha_beta(-9500, -9000, 3), -9000);
-    EXPECT_EQ(history_score[56][49], 3);
-
-    // A move that fails low counts nothing.
-    set_position(ONLY_MOVE_KXB2);
-    EXPECT_EQ(alpha_beta(9000, 9500, 3), 9000);
-    EXPECT_EQ(history_score[56][49], 0);
 }
 
 TEST_F(SearchScores, BothSearchesStopAtPly31WithTheStaticScore) {
@@ -242,33 +149,6 @@ TEST_F(SearchScores, NearlyFullGameHistoryStopsTheSearch) {
     history_ply = 398;
     EXPECT_EQ(alpha_beta(-MATE_SCORE, 0, 1), 0);  // searched, and fails high
     history_ply = 0;
-}
-
-TEST_F(SearchScores, QuiescenceStandsPat) {
-    // At or above beta: beta, before any capture is generated.
-    set_position("k7/8/8/3q4/8/8/8/K2R4 w - - 0 1");
-    const int stand_pat = evaluate();
-    ply_first_move[1] = 777;
-    EXPECT_EQ(quiescence(stand_pat - 200, stand_pat - 100), stand_pat - 100);
-    EXPECT_EQ(ply_first_move[1], 777);
-    EXPECT_EQ(node_count, 1u);
-
-    // No captures: the larger of alpha and the stand-pat score.
-    set_position(START_FEN);
-    const int quiet = evaluate();
-    EXPECT_EQ(quiescence(quiet - 50, quiet + 50), quiet);
-    EXPECT_EQ(quiescence(quiet + 10, quiet + 50), quiet + 10);
-    EXPECT_EQ(pv_length[0], 0);
-}
-
-TEST_F(SearchScores, QuiescenceCapturesEnterTheVariation) {
-    set_position("k7/8/8/3q4/8/8/8/K2R4 w - - 0 1");
-    const int score = quiescence(-MATE_SCORE, MATE_SCORE);
-    EXPECT_GT(score, evaluate());
-    ASSERT_EQ(pv_length[0], 1);
-    EXPECT_STREQ(move_to_text(pv_table[0][0]), "d1d5");
-    for (const auto& row : history_score)
-        for (int cell : row) ASSERT_EQ(cell, 0);  // quiescence leaves history alone
 }
 
 TEST_F(SearchScores, RepetitionIsADrawOnlyBelowTheRoot) {
