@@ -4,25 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "board/fen.h"
 #include "board/perft.h"
-#include "board/position.h"
-#include "board/zobrist.h"
+#include "board_support.h"
 #include "epd.h"
 
 namespace {
 
 std::uint64_t perft_of(const std::string& fen, int depth) {
-    init_zobrist();
-    if (const char* error = load_fen(fen.c_str())) {
-        ADD_FAILURE() << error << ": " << fen;
-        return 0;
-    }
+    load(fen.c_str());
     return perft(depth);
 }
 

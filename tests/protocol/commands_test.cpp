@@ -6,27 +6,14 @@
 
 #include "session.h"
 
-namespace {
-
-
-// The engine's first move from the start position with thinking shown.
-std::string first_move_thinking(const std::string& settings) {
-    return session("post\n" + settings + "go\n", "", 10000);
-}
-
-}  // namespace
-
 TEST(ProtocolCommands, StartUpTextComesBeforeAnyInputAndNoMoveFollows) {
     TempDir dir;
     EngineProcess engine(dir.path);
-    std::string line, text;
-    while (text.size() < banner(false).size() && engine.read_line(line, 5000)) text += line + "\n";
-    EXPECT_EQ(text, banner(false));
-    // Limits alone give the engine no side: nothing more is printed.
-    engine.send("sd 1");
-    EXPECT_FALSE(engine.read_line(line, 300)) << line;
+    EXPECT_EQ(engine.read_start_up(10000), banner(false));
     engine.send("quit");
-    EXPECT_EQ(engine.wait(5000), 0);
+    EXPECT_EQ(engine.wait(10000), 0);
+    // Limits alone give the engine no side: nothing more is printed.
+    EXPECT_EQ(session("sd 1\n"), "");
 }
 
 TEST(ProtocolCommands, QuitEndsTheRunAtOnce) {
@@ -59,6 +46,8 @@ TEST(ProtocolCommands, GoWithoutLimitOrBookFallsIntoForceMode) {
     EXPECT_EQ(session("go\ne2e4\nsd 2\ne7e5\ng1f3\n"), "");
     EXPECT_EQ(session("sd 0\ngo\ne2e4\nsd 2\ne7e5\ng1f3\n"), "");
     EXPECT_EQ(session("sd -5\ngo\ne2e4\nsd 2\ne7e5\ng1f3\n"), "");
+    // With a limit, a later "go" plays again.
+    EXPECT_EQ(mask_search(session("go\nsd 1\ngo\n")), "move <m>\n");
 }
 
 TEST(ProtocolCommands, GoPlaysTheSideToMoveThenWaits) {
@@ -128,7 +117,6 @@ TEST(ProtocolCommands, HintNamesAMoveAndChangesNothing) {
 
 TEST(ProtocolCommands, BookMovesNeedNoLimitAndShowNoThinking) {
     const std::string book = "e2e4 e7e5\n";
-    EXPECT_EQ(session("hint\n", book), "Hint: e2e4\n");
     // Out of book after e7e5 and no limit: the engine falls into force mode.
     EXPECT_EQ(session("post\ngo\ne7e5\ng1f3\n", book), "move e2e4\n");
     const std::string searched = session("post\nsd 2\ngo\ne7e5\n", book);

@@ -105,6 +105,9 @@ TEST(ProtocolReferee, MateAndStalemateAreAnnounced) {
 }
 
 TEST(ProtocolReferee, EngineMateIsAnnouncedAfterItsMove) {
+    // Taken back, the mate is played again: the engine keeps its side.
+    EXPECT_EQ(session("sd 2\nforce\n" + moves("f2f3 e7e5 g2g4") + "go\nundo\n"),
+              "move d8h4\n" + BLACK_WINS + "move d8h4\n" + BLACK_WINS);
     // The only mate in one; the engine, then to play Black, finds no move.
     EXPECT_EQ(session("sd 2\nforce\n" + SCHOLARS_MATE_BUT_ONE + "go\ngo\nundo\nh5f7\n"),
               "move h5f7\n" + WHITE_WINS + WHITE_WINS);

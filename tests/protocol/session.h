@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "engine_process.h"
 
@@ -32,6 +33,11 @@ inline std::string moves(const std::string& text) {
     std::string move, out;
     while (in >> move) out += move + "\n";
     return out;
+}
+
+// The engine's first move from the start position with thinking shown.
+inline std::string first_move_thinking(const std::string& settings) {
+    return session("post\n" + settings + "go\n", "", 10000);
 }
 
 inline std::string refused(const std::string& word) { return "(unknown command): " + word + "\n"; }
@@ -78,3 +84,49 @@ inline std::string mask_elapsed(const std::string& output) {
     while (std::getline(in, line)) out += std::regex_replace(line, elapsed, "$1 <cs> ") + "\n";
     return out;
 }
+
+// An engine kept running for an exchange line by line, in a fresh folder
+// (with `book` as book.book when given), past its start-up text.
+class Conversation {
+public:
+    explicit Conversation(const std::string& book = "") {
+        if (!book.empty()) write_file(dir_.path, "book.book", book);
+        EXPECT_NE(engine_.read_start_up(10000), "");
+    }
+    void send(const std::string& line) { engine_.send(line); }
+    // The next line that starts with `prefix`, others passed over; "" on time-out.
+    std::string next(const std::string& prefix, int timeout_ms = 20000) {
+        std::string line;
+        while (engine_.read_line(line, timeout_ms))
+            if (line.compare(0, prefix.size(), prefix) == 0) return line;
+        return "";
+    }
+    // The next line, whatever it is; "" on time-out.
+    std::string next_line(int timeout_ms = 20000) {
+        std::string line;
+        return engine_.read_line(line, timeout_ms) ? line : "";
+    }
+    // Every line up to and including the next that starts with `prefix`.
+    std::vector<std::string> lines_until(const std::string& prefix, int timeout_ms = 20000) {
+        std::vector<std::string> lines;
+        std::string line;
+        while (engine_.read_line(line, timeout_ms)) {
+            lines.push_back(line);
+            if (line.compare(0, prefix.size(), prefix) == 0) break;
+        }
+        return lines;
+    }
+    // True when nothing comes for `ms`: for answers that must wait.
+    bool silent_for(int ms) {
+        std::string line;
+        return !engine_.read_line(line, ms);
+    }
+    int quit() {
+        engine_.send("quit");
+        return engine_.wait(5000);
+    }
+
+private:
+    TempDir dir_;
+    EngineProcess engine_{dir_.path};
+};

@@ -16,44 +16,13 @@ const std::string IDENTITY =
     "option name BookFile type string default book.book\n"
     "option name Ponder type check default false\nuciok\n";
 
-// An engine in UCI mode, past its start-up text and its answer to "uci".
-class UciEngine {
+// An engine in UCI mode, past its answer to "uci".
+class UciEngine : public Conversation {
 public:
-    explicit UciEngine(const std::string& book = "") {
-        if (!book.empty()) write_file(dir_.path, "book.book", book);
-        engine_.send("uci");
-        std::string line;
-        while (engine_.read_line(line, 5000) && line != "uciok") continue;
-        EXPECT_EQ(line, "uciok");
+    explicit UciEngine(const std::string& book = "") : Conversation(book) {
+        send("uci");
+        EXPECT_EQ(lines_until("uciok").size(), 6u);
     }
-    void send(const std::string& line) { engine_.send(line); }
-    // The next line that starts with `prefix` (others skipped); "" on time-out.
-    std::string next(const std::string& prefix, int timeout_ms = 20000) {
-        std::string line;
-        return engine_.read_until(prefix, line, timeout_ms) ? line : "";
-    }
-    // Every line up to and including the next one starting with `prefix`.
-    std::vector<std::string> lines_until(const std::string& prefix, int timeout_ms = 20000) {
-        std::vector<std::string> lines;
-        std::string line;
-        while (engine_.read_line(line, timeout_ms)) {
-            lines.push_back(line);
-            if (line.compare(0, prefix.size(), prefix) == 0) break;
-        }
-        return lines;
-    }
-    bool silent_for(int ms) {
-        std::string line;
-        return !engine_.read_line(line, ms);
-    }
-    int quit() {
-        engine_.send("quit");
-        return engine_.wait(5000);
-    }
-
-private:
-    TempDir dir_;
-    EngineProcess engine_{dir_.path};
 };
 
 const std::regex bestmove(R"(bestmove [a-h][1-8][a-h][1-8][nbrq]?( ponder [a-h][1-8][a-h][1-8][nbrq]?)?)");
@@ -145,9 +114,9 @@ TEST(Uci, InfiniteAndPonderWaitForTheirReleaseEvenAfterAMate) {
     EXPECT_NE(uci.next("info depth 2 score mate 1"), "");
     EXPECT_TRUE(uci.silent_for(300));
     uci.send("isready");
-    EXPECT_EQ(uci.next(""), "readyok");
+    EXPECT_EQ(uci.next_line(), "readyok");
     uci.send("stop");
-    EXPECT_EQ(uci.next(""), "bestmove d1d8");
+    EXPECT_EQ(uci.next_line(), "bestmove d1d8");
 
     uci.send("go ponder wtime 1000 btime 1000");
     EXPECT_NE(uci.next("info depth 2 score mate 1"), "");

@@ -109,32 +109,14 @@ TEST(Xboard2, GamesOfThousandsOfPliesArePlayedToTheirEndInBothVersions) {
     EXPECT_EQ(mask_search(session2("force\n" + game + "sd 2\ngo\n")), "move <m>\n");
 }
 
-// An engine in protocol 2, past its start-up text and features.
-class Xboard2Engine {
+// An engine in protocol 2, past its features.
+class Xboard2Engine : public Conversation {
 public:
     Xboard2Engine() {
-        engine_.send("xboard");
-        engine_.send("protover 2");
-        std::string line;
-        while (engine_.read_line(line, 5000) && line.find("done=1") == std::string::npos) continue;
+        send("xboard");
+        send("protover 2");
+        EXPECT_NE(next("feature time=1"), "");
     }
-    void send(const std::string& line) { engine_.send(line); }
-    std::string next(const std::string& prefix, int timeout_ms = 20000) {
-        std::string line;
-        return engine_.read_until(prefix, line, timeout_ms) ? line : "";
-    }
-    std::string next_line(int timeout_ms = 20000) {
-        std::string line;
-        return engine_.read_line(line, timeout_ms) ? line : "";
-    }
-    int quit() {
-        engine_.send("quit");
-        return engine_.wait(5000);
-    }
-
-private:
-    TempDir dir_;
-    EngineProcess engine_{dir_.path};
 };
 
 TEST(Xboard2Listening, MoveNowPlaysTheBestMoveSoFar) {

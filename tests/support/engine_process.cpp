@@ -76,13 +76,11 @@ std::string banner(bool book_open) {
            (book_open ? "Book version 1.0.\n" : "Book is not open.\n") + "\n";
 }
 
-std::string make_temp_dir() {
+TempDir::TempDir() {
     char name[] = "/tmp/tavrin-test-XXXXXX";
     if (!mkdtemp(name)) throw std::runtime_error("mkdtemp failed");
-    return name;
+    path = name;
 }
-
-TempDir::TempDir() : path(make_temp_dir()) {}
 
 TempDir::~TempDir() {
     std::error_code ignored;
@@ -148,6 +146,16 @@ EngineProcess::~EngineProcess() {
     if (from_engine_ >= 0) close(from_engine_);
 }
 
+std::string EngineProcess::read_start_up(int timeout_ms) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+    std::string text, line;
+    while (read_line(line, remaining_ms(deadline))) {
+        text += line + "\n";
+        if (line.empty()) return text;
+    }
+    return "";
+}
+
 void EngineProcess::send(const std::string& line) {
     const std::string text = line + "\n";
     std::size_t written = 0;
@@ -177,13 +185,6 @@ bool EngineProcess::read_line(std::string& line, int timeout_ms) {
     }
 }
 
-bool EngineProcess::read_until(const std::string& prefix, std::string& line, int timeout_ms) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (read_line(line, remaining_ms(deadline)))
-        if (line.compare(0, prefix.size(), prefix) == 0) return true;
-    return false;
-}
-
 void EngineProcess::close_input() {
     if (to_engine_ >= 0) close(to_engine_);
     to_engine_ = -1;
@@ -191,7 +192,17 @@ void EngineProcess::close_input() {
 
 int EngineProcess::wait(int timeout_ms) {
     close_input();
+    if (pid_ <= 0) return -1;
     const int code = reap(pid_, timeout_ms);
     pid_ = -1;
     return code;
+}
+
+void EngineProcess::interrupt() {
+    if (pid_ > 0) kill(pid_, SIGINT);
+}
+
+void EngineProcess::kill_now() {
+    if (pid_ > 0) kill(pid_, SIGKILL);
+    wait(5000);
 }

@@ -6,9 +6,6 @@
 // The startup text before the first command: banner, book line, empty line.
 std::string banner(bool book_open);
 
-// A fresh empty working directory under /tmp (removed by the caller if wanted).
-std::string make_temp_dir();
-
 // A fresh empty working directory, removed with its contents at scope exit.
 struct TempDir {
     TempDir();
@@ -39,13 +36,15 @@ public:
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;
 
+    // The start-up text, up to and including its empty line ("" on time-out).
+    std::string read_start_up(int timeout_ms);
     void send(const std::string& line);  // appends "\n"
     // The next output line without its newline; false on time-out or end.
     bool read_line(std::string& line, int timeout_ms);
-    // Reads lines until one starts with `prefix`; false on time-out or end.
-    bool read_until(const std::string& prefix, std::string& line, int timeout_ms);
     void close_input();
     int wait(int timeout_ms);  // exit code, or -1 after killing it
+    void interrupt();          // SIGINT, as an interface sends before its moves
+    void kill_now();           // SIGKILL, for an engine deep in a search
 
 private:
     pid_t pid_ = -1;

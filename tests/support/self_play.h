@@ -18,13 +18,6 @@ inline bool is_result_line(const std::string& line) {
     return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0;
 }
 
-inline bool skip_banner(EngineProcess& engine, int timeout_ms) {
-    std::string line;
-    while (engine.read_line(line, timeout_ms))
-        if (line.empty()) return true;
-    return false;
-}
-
 // The engines write promotions in lower case but read only upper-case
 // letters as under-promotions; the interface's side of the relay converts.
 inline std::string as_input(std::string move) {
@@ -48,7 +41,7 @@ inline SelfPlayGame play_self_game(const std::string& workdir, const std::vector
     const char* names[2] = {"white", "black"};
     const std::vector<std::string>* setups[2] = {&white_setup, &black_setup};
     for (int side = 0; side < 2; ++side) {
-        if (!skip_banner(*engines[side], move_timeout_ms)) {
+        if (engines[side]->read_start_up(move_timeout_ms).empty()) {
             game.failure = std::string(names[side]) + ": no start-up text";
             return game;
         }

@@ -2,62 +2,37 @@
 // and refusals of malformed text that leave the position untouched.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdint>
 #include <string>
 
-#include "board/fen.h"
-#include "board/make_move.h"
-#include "board/movegen.h"
-#include "board/position.h"
-#include "board/zobrist.h"
+#include "board_support.h"
 
 namespace {
-
-struct State {
-    std::array<int, 64> color{}, piece{};
-    int side = 0, other = 0, castle = 0, ep = 0, clock = 0, sply = 0, hply = 0, first = 0;
-    std::uint32_t hash = 0;
-    bool operator==(const State&) const = default;
-};
-
-State current_state() {
-    return {std::to_array(square_color), std::to_array(square_piece), side_to_move, side_not_to_move, castle_rights,
-            ep_square, halfmove_clock, search_ply, history_ply, ply_first_move[0], position_hash};
-}
 
 // The first five fields; the move number is not kept.
 std::string without_move_number(const std::string& fen) { return fen.substr(0, fen.find_last_of(' ')); }
 
-int play(int from, int to) {
-    search_ply = 0;
-    generate_moves();
-    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i)
-        if (move_from(move_list[i].move) == from && move_to(move_list[i].move) == to)
-            return make_move(move_list[i].move);
-    return -1;
-}
-
-class BoardFen : public ::testing::Test {
-protected:
-    void SetUp() override { init_zobrist(); }
-};
-
 }  // namespace
 
-TEST_F(BoardFen, StartFenEqualsResetPosition) {
-    reset_position();
-    const State start = current_state();
-    ASSERT_EQ(play(52, 36), 1);  // something to discard
-    search_ply = 5;
-    ply_first_move[0] = 9;
-    ASSERT_EQ(load_fen("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"), nullptr);
-    EXPECT_EQ(current_state(), start);
-    EXPECT_EQ(position_hash, 0x35BA767Cu);
-    EXPECT_EQ(position_to_fen(), "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1");
+// Over a game in progress, in the middle of a search: the start FEN and
+// reset_position set the same state, and a fresh ply-0 list.
+TEST(BoardFen, StartFenEqualsResetPosition) {
+    for (bool by_fen : {false, true}) {
+        load("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 17 40");
+        play("e5d6 a8b8");
+        search_ply = 5;
+        ply_first_move[0] = 9;
+        if (by_fen) load(START_FEN);
+        else reset_position();
+        EXPECT_EQ(position_to_fen(), START_FEN);
+        EXPECT_EQ(search_ply, 0);
+        EXPECT_EQ(history_ply, 0);
+        EXPECT_EQ(ply_first_move[0], 0);
+        EXPECT_EQ(position_hash, 0x35BA767Cu);
+        EXPECT_TRUE(position_is_ok());
+    }
 }
 
-TEST_F(BoardFen, RoundTrips) {
+TEST(BoardFen, RoundTrips) {
     const char* const fens[] = {
         "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
         "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
@@ -75,7 +50,7 @@ TEST_F(BoardFen, RoundTrips) {
     }
 }
 
-TEST_F(BoardFen, FieldsAreRead) {
+TEST(BoardFen, FieldsAreRead) {
     ASSERT_EQ(load_fen("rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w Kq d6 37 3"), nullptr);
     EXPECT_EQ(side_to_move, WHITE);
     EXPECT_EQ(side_not_to_move, BLACK);
@@ -93,7 +68,7 @@ TEST_F(BoardFen, FieldsAreRead) {
     EXPECT_EQ(castle_rights, 0);
 }
 
-TEST_F(BoardFen, RightsWithoutKingOrRookAtHomeAreDropped) {
+TEST(BoardFen, RightsWithoutKingOrRookAtHomeAreDropped) {
     ASSERT_EQ(load_fen("r3k2r/8/8/8/8/8/8/R3K1R1 w KQkq - 0 1"), nullptr);
     EXPECT_EQ(castle_rights, 14);
     ASSERT_EQ(load_fen("r3k2r/8/8/8/8/8/8/R2K3R w KQkq - 0 1"), nullptr);
@@ -113,7 +88,7 @@ TEST_F(BoardFen, RightsWithoutKingOrRookAtHomeAreDropped) {
         }
 }
 
-TEST_F(BoardFen, MalformedTextIsRefusedAndChangesNothing) {
+TEST(BoardFen, MalformedTextIsRefusedAndChangesNothing) {
     const char* const bad[] = {
         "",
         "   ",
@@ -169,15 +144,17 @@ TEST_F(BoardFen, MalformedTextIsRefusedAndChangesNothing) {
     // A game in progress, in the middle of a search, so that every field
     // differs from what a successful load would set.
     ASSERT_EQ(load_fen("r3k2r/8/8/8/8/8/3P4/R3K2R w KQkq - 9 20"), nullptr);
-    ASSERT_EQ(play(51, 35), 1);  // d2d4 sets ep_square
+    play("d2d4");  // sets ep_square
     search_ply = 3;
-    const State before = current_state();
+    const PositionSnapshot before = take_snapshot();
+    const int first = ply_first_move[0] = 7;
     for (const char* fen : bad) {
         const char* message = load_fen(fen);
         ASSERT_NE(message, nullptr) << "accepted: \"" << fen << "\"";
         EXPECT_GT(std::string(message).size(), 0u);
-        EXPECT_EQ(current_state(), before) << fen;
+        EXPECT_EQ(take_snapshot(), before) << fen;
+        EXPECT_EQ(ply_first_move[0], first) << fen;
     }
     EXPECT_NE(load_fen(nullptr), nullptr);
-    EXPECT_EQ(current_state(), before);
+    EXPECT_EQ(take_snapshot(), before);
 }

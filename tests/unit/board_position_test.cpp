@@ -1,88 +1,10 @@
-// The start position, the border-board geometry, the move packing, the
-// consistency check and what the hash does and does not see.
+// The border-board geometry, the consistency check, and what the hash and
+// the repetition count do and do not see.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <utility>
+#include <cstdint>
 
-#include "board/fen.h"
-#include "board/make_move.h"
-#include "board/movegen.h"
-#include "board/position.h"
-#include "board/zobrist.h"
-
-namespace {
-
-int square_of(const char* name) { return (8 - (name[1] - '0')) * 8 + (name[0] - 'a'); }
-
-// Plays "e2e4"-style text as the front end does: ply-0 list, then make_move.
-int play(const char* text) {
-    search_ply = 0;
-    generate_moves();
-    for (int i = ply_first_move[0]; i < ply_first_move[1]; ++i) {
-        const Move m = move_list[i].move;
-        if (move_from(m) == square_of(text) && move_to(m) == square_of(text + 2) && move_promotion(m) == 0)
-            return make_move(m);
-    }
-    return -1;
-}
-
-void play_all(std::initializer_list<const char*> moves) {
-    for (const char* m : moves) ASSERT_EQ(play(m), 1) << m;
-}
-
-std::pair<int, int> at(int square) { return {square_color[square], square_piece[square]}; }
-
-std::uint32_t hash_of(const char* fen) {
-    EXPECT_EQ(load_fen(fen), nullptr) << fen;
-    return position_hash;
-}
-
-class BoardPosition : public ::testing::Test {
-protected:
-    void SetUp() override { init_zobrist(); }
-};
-
-}  // namespace
-
-TEST_F(BoardPosition, ResetSetsTheStartPositionOverAGameInProgress) {
-    ASSERT_EQ(load_fen("r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 17 40"), nullptr);
-    play_all({"e5d6", "a8b8"});
-    search_ply = 7;
-    ply_first_move[0] = 9;
-    reset_position();
-
-    EXPECT_EQ(at(60), std::make_pair(WHITE, KING));
-    EXPECT_EQ(at(4), std::make_pair(BLACK, KING));
-    EXPECT_EQ(at(59), std::make_pair(WHITE, QUEEN));
-    EXPECT_EQ(at(3), std::make_pair(BLACK, QUEEN));
-    for (int s = 16; s < 48; ++s) EXPECT_EQ(at(s), std::make_pair(EMPTY, EMPTY)) << s;
-    EXPECT_EQ(std::to_array(square_color), std::to_array(initial_color));
-    EXPECT_EQ(std::to_array(square_piece), std::to_array(initial_piece));
-    EXPECT_EQ(side_to_move, WHITE);
-    EXPECT_EQ(side_not_to_move, BLACK);
-    EXPECT_EQ(castle_rights, 15);
-    EXPECT_EQ(ep_square, -1);
-    EXPECT_EQ(halfmove_clock, 0);
-    EXPECT_EQ(search_ply, 0);
-    EXPECT_EQ(history_ply, 0);
-    EXPECT_EQ(ply_first_move[0], 0);
-    EXPECT_EQ(position_hash, 0x35BA767Cu);
-    EXPECT_TRUE(position_is_ok());
-}
-
-// The records of a discarded game still hold the start position's hash;
-// they must not count as earlier occurrences in the new game.
-TEST_F(BoardPosition, ResetDiscardsTheGameHistory) {
-    reset_position();
-    play_all({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"});
-    EXPECT_EQ(repetition_count(), 2);
-    reset_position();
-    EXPECT_EQ(history_ply, 0);
-    EXPECT_EQ(repetition_count(), 0);
-    play_all({"g1f3", "g8f6", "f3g1", "f6g8"});
-    EXPECT_EQ(repetition_count(), 1);
-}
+#include "board_support.h"
 
 // Every direction of every piece, from every square, must land where file
 // and rank arithmetic says, or off the board; no step may wrap to the
@@ -108,25 +30,10 @@ TEST(BoardGeometry, StepsLandWhereFileAndRankArithmeticSays) {
             }
         }
     }
-    EXPECT_EQ(border_board[square_to_border[7] + 1], -1);     // east of h8
-    EXPECT_EQ(border_board[square_to_border[56] - 12], -1);   // knight a1, two files west
-    EXPECT_EQ(border_board[square_to_border[57] - 21], 40);   // b1 to a3
-    EXPECT_EQ(border_board[square_to_border[57] - 19], 42);   // b1 to c3
-    EXPECT_EQ(border_board[square_to_border[57] - 8], 51);    // b1 to d2
-}
-
-TEST(BoardMovePacking, FieldsSitInTheirBytes) {
-    EXPECT_EQ(pack_move(52, 36, 0, 24), 52 + 36 * 256 + 24 * 16777216);
-    const Move m = pack_move(9, 0, QUEEN, MOVE_PAWN | MOVE_PROMOTION | MOVE_CAPTURE);
-    EXPECT_EQ(m, 0x31040009);
-    EXPECT_EQ(move_from(m), 9);
-    EXPECT_EQ(move_to(m), 0);
-    EXPECT_EQ(move_promotion(m), QUEEN);
-    EXPECT_EQ(move_flags(m), 49);
 }
 
 // The perft slow checks lean on position_is_ok; it must see each kind of damage.
-TEST_F(BoardPosition, ConsistencyCheckSeesEachKindOfDamage) {
+TEST(BoardPosition, ConsistencyCheckSeesEachKindOfDamage) {
     auto damaged = [](auto&& damage) {
         reset_position();
         damage();
@@ -149,22 +56,51 @@ TEST_F(BoardPosition, ConsistencyCheckSeesEachKindOfDamage) {
     reset_position();
 }
 
-TEST_F(BoardPosition, HashSeesSideToMoveButNotCastlingRights) {
+TEST(BoardPosition, HashSeesSideToMoveButNotCastlingRightsOrClocks) {
+    const auto hash_of = [](const char* fen) {
+        load(fen);
+        return position_hash;
+    };
     const std::uint32_t white = hash_of("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1");
-    const std::uint32_t black = hash_of("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1");
-    const std::uint32_t no_rights = hash_of("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1");
-    const std::uint32_t later = hash_of("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 33 70");
-    EXPECT_EQ(white ^ black, zobrist_black_to_move);
-    EXPECT_EQ(white, no_rights);
-    EXPECT_EQ(white, later);
+    EXPECT_EQ(white ^ hash_of("r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1"), zobrist_black_to_move);
+    EXPECT_EQ(white, hash_of("r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1"));
+    EXPECT_EQ(white, hash_of("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 33 70"));
 }
 
-// After a double push the en passant key is in, capture or not.
-TEST_F(BoardPosition, HashSeesTheSquareADoublePushPassedOver) {
+TEST(BoardRepetition, KnightShufflesCountEarlierOccurrencesSinceThePawnMove) {
     reset_position();
-    ASSERT_EQ(play("e2e4"), 1);
-    EXPECT_EQ(ep_square, 44);
-    const std::uint32_t pushed = position_hash;
-    const std::uint32_t plain = hash_of("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq - 0 1");
-    EXPECT_EQ(pushed ^ plain, zobrist_ep[44]);
+    play("g1f3 g8f6 f3g1 f6g8");
+    EXPECT_EQ(repetition_count(), 1);
+    play("g1f3");
+    EXPECT_EQ(repetition_count(), 1);  // the position after g1f3 occurred once before
+    play("g8f6 f3g1 f6g8");
+    EXPECT_EQ(repetition_count(), 2);
+    play("e2e4");
+    EXPECT_EQ(repetition_count(), 0);
+    play("g8f6 g1f3 f6g8 f3g1");
+    EXPECT_EQ(repetition_count(), 0);  // right after e2e4 the ep square was in the hash
+    play("g8f6");
+    EXPECT_EQ(repetition_count(), 1);  // only since the pawn move
+
+    // The records of a discarded game still hold the start position's hash;
+    // they must not count in the new game.
+    reset_position();
+    EXPECT_EQ(repetition_count(), 0);
+    play("g1f3 g8f6 f3g1 f6g8");
+    EXPECT_EQ(repetition_count(), 1);
+}
+
+TEST(BoardRepetition, LostCastlingRightsDoNotMakeADifferentPosition) {
+    reset_position();
+    play("e2e4 e7e5 g1f3 g8f6 e1e2 e8e7 e2e1 e7e8");
+    EXPECT_EQ(castle_rights, 0);
+    EXPECT_EQ(repetition_count(), 1);
+}
+
+// A clock loaded from FEN may exceed the moves in the history.
+TEST(BoardRepetition, ClockFromFenLongerThanTheHistory) {
+    load("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 40 60");
+    EXPECT_EQ(repetition_count(), 0);
+    play("g1f3 g8f6 f3g1 f6g8");
+    EXPECT_EQ(repetition_count(), 1);
 }

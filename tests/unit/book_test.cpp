@@ -4,71 +4,83 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "board/fen.h"
-#include "board/make_move.h"
-#include "board/move_text.h"
-#include "board/movegen.h"
-#include "board/position.h"
-#include "board/zobrist.h"
+#include "board_support.h"
 #include "book/book.h"
+#include "book_lines.h"
 
 namespace {
 
-// A closed Spanish, 30 plies, every move legal in turn.
-const char* const spanish_line[] = {
-    "e2e4", "e7e5", "g1f3", "b8c6", "f1b5", "a7a6", "b5a4", "g8f6", "e1g1", "f8e7",
-    "f1e1", "b7b5", "a4b3", "d7d6", "c2c3", "e8g8", "h2h3", "c6b8", "d2d4", "b8d7",
-    "b1d2", "c8b7", "b3c2", "f8e8", "d2f1", "e7f8", "f1g3", "g7g6", "a2a4", "c7c5",
-};
-constexpr int SPANISH_PLIES = static_cast<int>(std::size(spanish_line));
-
 // White's c-pawn runs to b7 and can promote on a8, b8 or c8.
-const char* const promotion_line[] = {
-    "e2e4", "d7d5", "e4d5", "c7c6", "d5c6", "g8f6", "c6b7", "b8d7",
-};
 const std::string promotion_prefix = "e2e4 d7d5 e4d5 c7c6 d5c6 g8f6 c6b7 b8d7 ";
 
-std::string joined(const char* const* moves, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) text += std::string(i ? " " : "") + moves[i];
-    return text;
-}
-
-// The first seed after which the probe's draw gives `remainder` modulo `modulus`.
-std::uint32_t seed_giving(int remainder, int modulus) {
-    for (std::uint32_t seed = 0;; ++seed) {
-        seed_random(seed);
-        if (next_random() % modulus == remainder) return seed;
-    }
+// "undo" and "remove": moves taken back, and the list rebuilt.
+void take_back(int plies) {
+    for (int i = 0; i < plies; ++i) unmake_move();
+    play("");
 }
 
 std::string text_of(Move move) { return move == -1 ? "none" : move_to_text(move); }
 
+std::string probe_with_seed(std::uint32_t seed) {
+    seed_random(seed);
+    return text_of(book_probe());
+}
+
+// Over many seeds, the probe must pick exactly as the weights say:
+// r = draw mod total, walked through the candidates in file order.
+void expect_weighted_choice(const std::vector<std::pair<std::string, int>>& candidates) {
+    int total = 0;
+    for (const auto& [text, count] : candidates) total += count;
+    for (std::uint32_t seed = 1; seed <= 300; ++seed) {
+        seed_random(seed);
+        const std::uint32_t state = random_state;
+        int r = next_random() % total;
+        std::string expected = "none";
+        for (const auto& [text, count] : candidates) {
+            r -= count;
+            if (r < 0) {
+                expected = text;
+                break;
+            }
+        }
+        random_state = state;
+        ASSERT_EQ(text_of(book_probe()), expected) << "seed " << seed;
+    }
+}
+
+// A probe that answers draws exactly one number; one that has nothing draws none.
+void expect_draws(int draws, std::string* answer = nullptr) {
+    seed_random(12345);
+    const std::uint32_t before = random_state;
+    const Move move = book_probe();
+    if (answer) *answer = text_of(move);
+    const std::uint32_t after = random_state;
+    random_state = before;
+    for (int i = 0; i < draws; ++i) next_random();
+    EXPECT_EQ(after, random_state) << "expected " << draws << " draw(s)";
+}
+
+// Each test starts from the start position with no book; use_book writes a
+// file and opens it as start-up does.
 class BookTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static const bool keys_ready = (init_zobrist(), true);
-        (void)keys_ready;
         reset_position();
-        regenerate();
+        play("");
     }
 
     void TearDown() override {
         if (book_file) std::fclose(book_file);
         book_file = nullptr;
         if (!path_.empty()) std::remove(path_.c_str());
-        path_.clear();
     }
 
-    // Writes `bytes` exactly as given and opens it as the book, in text mode
-    // as start-up does.
+    // Writes `bytes` exactly as given and opens it in text mode.
     void use_book(const std::string& bytes) {
         if (book_file) std::fclose(book_file);
         book_file = nullptr;
@@ -87,63 +99,6 @@ protected:
         ASSERT_NE(book_file, nullptr);
     }
 
-    static void regenerate() {
-        search_ply = 0;
-        generate_moves();
-    }
-
-    // Plays a game move the way the command loop does.
-    static void play(const char* text) {
-        regenerate();
-        const int index = parse_move_text(text);
-        ASSERT_NE(index, -1) << text;
-        ASSERT_EQ(make_move(move_list[index].move), 1) << text;
-        regenerate();
-    }
-
-    static void play_all(const char* const* moves, int count) {
-        for (int i = 0; i < count; ++i) ASSERT_NO_FATAL_FAILURE(play(moves[i])) << "ply " << i;
-    }
-
-    static std::string probe_with_seed(std::uint32_t seed) {
-        seed_random(seed);
-        return text_of(book_probe());
-    }
-
-    // Over many seeds, the probe must pick exactly as the weights say:
-    // r = draw mod total, walked through the candidates in file order.
-    static void expect_weighted_choice(const std::vector<std::pair<std::string, int>>& candidates) {
-        int total = 0;
-        for (const auto& [text, count] : candidates) total += count;
-        for (std::uint32_t seed = 1; seed <= 300; ++seed) {
-            seed_random(seed);
-            const std::uint32_t state = random_state;
-            int r = next_random() % total;
-            std::string expected = "none";
-            for (const auto& [text, count] : candidates) {
-                r -= count;
-                if (r < 0) {
-                    expected = text;
-                    break;
-                }
-            }
-            random_state = state;
-            ASSERT_EQ(text_of(book_probe()), expected) << "seed " << seed;
-        }
-    }
-
-    // A probe that answers draws exactly one number; one that has nothing draws none.
-    static void expect_draws(int draws, std::string* answer = nullptr) {
-        seed_random(12345);
-        const std::uint32_t before = random_state;
-        const Move move = book_probe();
-        if (answer) *answer = text_of(move);
-        const std::uint32_t after = random_state;
-        random_state = before;
-        for (int i = 0; i < draws; ++i) next_random();
-        EXPECT_EQ(after, random_state) << "expected " << draws << " draw(s)";
-    }
-
     std::string path_;
 };
 
@@ -156,27 +111,9 @@ class BookCandidateLimit : public BookTest {};
 class BookGameLength : public BookTest {};
 class BookFiles : public BookTest {};
 
-TEST(BookLineStartsWith, WholePrefixMustStandAtTheStart) {
-    EXPECT_EQ(line_starts_with("", ""), 1);
-    EXPECT_EQ(line_starts_with("", "e2e4\n"), 1);
-    EXPECT_EQ(line_starts_with("e2e4 ", "e2e4 e7e5\n"), 1);
-    EXPECT_EQ(line_starts_with("e2e4 ", "e2e4 "), 1);
-    EXPECT_EQ(line_starts_with("e2e4 ", "e2e4"), 0);    // line shorter than the prefix
-    EXPECT_EQ(line_starts_with("e2e4 ", "e2e4\n"), 0);  // no blank after the last move
-    EXPECT_EQ(line_starts_with("e2e4 ", ""), 0);
-    EXPECT_EQ(line_starts_with("e2e4 ", "d2d4 e2e4 "), 0);
-    EXPECT_EQ(line_starts_with("b7a8q ", "b7a8Q e7e6\n"), 0);  // exact case
-}
-
-TEST_F(BookWeights, StartPositionCountsEveryLinesFirstMove) {
+TEST_F(BookWeights, EachLineCountsOnceAndCandidatesKeepTheirFirstPlace) {
     use_book("e2e4 e7e5\ne2e4 c7c5\nd2d4 d7d5\n");
-    EXPECT_EQ(probe_with_seed(seed_giving(0, 3)), "e2e4");
-    EXPECT_EQ(probe_with_seed(seed_giving(1, 3)), "e2e4");
-    EXPECT_EQ(probe_with_seed(seed_giving(2, 3)), "d2d4");
     expect_weighted_choice({{"e2e4", 2}, {"d2d4", 1}});
-}
-
-TEST_F(BookWeights, CandidatesKeepTheOrderOfFirstAppearance) {
     // d2d4 first appears before e2e4, so low draws pick it.
     use_book("d2d4 d7d5\ne2e4 e7e5\nd2d4 g8f6\ng1f3\ne2e4 c7c5\ne2e4 e7e6\n");
     expect_weighted_choice({{"d2d4", 2}, {"e2e4", 3}, {"g1f3", 1}});
@@ -200,8 +137,7 @@ TEST_F(BookWeights, OneDrawPerAnsweredProbeAndNoneOtherwise) {
 
 TEST_F(BookWeights, ProbeLeavesThePositionAndMoveListAsTheyWere) {
     use_book("e2e4 e7e5 g1f3\ne2e4 e7e5 f1c4\ne2e4 e7e5 e1e2\n");
-    ASSERT_NO_FATAL_FAILURE(play("e2e4"));
-    ASSERT_NO_FATAL_FAILURE(play("e7e5"));
+    ASSERT_NO_FATAL_FAILURE(play("e2e4 e7e5"));
     const std::string fen = position_to_fen();
     const std::uint32_t hash = position_hash;
     const int first_of_ply_one = ply_first_move[1];
@@ -228,41 +164,25 @@ TEST_F(BookPrefix, OnlyTheGameFollowedByOneBlankMatches) {
     expect_weighted_choice({{"c7c5", 1}, {"e7e6", 1}});
 }
 
-TEST_F(BookPrefix, LongerGamesMatchMoveByMove) {
-    use_book("e2e4 e7e5 g1f3 b8c6\ne2e4 e7e5 g1f3 g8f6\ne2e4 e7e6 g1f3 b8c6\n"
-             "e2e4 e7e5 g1f3\ne2e4 e7e5 f1c4 b8c6\n");
-    ASSERT_NO_FATAL_FAILURE(play("e2e4"));
-    expect_weighted_choice({{"e7e5", 4}, {"e7e6", 1}});
-    ASSERT_NO_FATAL_FAILURE(play("e7e5"));
-    expect_weighted_choice({{"g1f3", 3}, {"f1c4", 1}});
-    ASSERT_NO_FATAL_FAILURE(play("g1f3"));
-    expect_weighted_choice({{"b8c6", 1}, {"g8f6", 1}});
-}
-
 TEST_F(BookPrefix, NewGameAndTakeBacksShortenTheGameText) {
     use_book("e2e4 e7e5 g1f3\ne2e4 c7c5\nd2d4 d7d5\n");
-    ASSERT_NO_FATAL_FAILURE(play("e2e4"));
-    ASSERT_NO_FATAL_FAILURE(play("e7e5"));
+    ASSERT_NO_FATAL_FAILURE(play("e2e4 e7e5"));
     EXPECT_EQ(probe_with_seed(3), "g1f3");
 
     // "undo": one move back.
-    unmake_move();
-    regenerate();
+    take_back(1);
     expect_weighted_choice({{"e7e5", 1}, {"c7c5", 1}});
 
     // "remove" after Black's reply: two moves back, to White's first move.
     ASSERT_NO_FATAL_FAILURE(play("c7c5"));
-    unmake_move();
-    unmake_move();
-    regenerate();
+    take_back(2);
     expect_weighted_choice({{"e2e4", 2}, {"d2d4", 1}});
 
     // "new": a game that began differently is forgotten.
-    ASSERT_NO_FATAL_FAILURE(play("d2d4"));
-    ASSERT_NO_FATAL_FAILURE(play("d7d5"));
+    ASSERT_NO_FATAL_FAILURE(play("d2d4 d7d5"));
     EXPECT_EQ(probe_with_seed(3), "none");
     reset_position();
-    regenerate();
+    play("");
     expect_weighted_choice({{"e2e4", 2}, {"d2d4", 1}});
 }
 
@@ -278,11 +198,16 @@ TEST_F(BookSkippedLines, TextThatIsNoMoveOfTheSideToMoveIsNotCounted) {
 }
 
 TEST_F(BookSkippedLines, MovesThatLeaveTheKingInCheckAreNotCounted) {
+    // In check from b4, only the blocks answer it.
+    std::string game = "e2e4 e7e5 d2d4 f8b4 ";
+    ASSERT_NO_FATAL_FAILURE(play(game));
+    use_book(game + "g1f3\n" + game + "c2c3\n" + game + "a2a3\n" + game + "b1c3\n");
+    expect_weighted_choice({{"c2c3", 1}, {"b1c3", 1}});
+
     // After 3. Nc3 the knight is pinned by the bishop on b4; after 3... Nf6
     // White's knight moves would expose the king.
-    const char* const pinned[] = {"e2e4", "e7e5", "d2d4", "f8b4", "b1c3", "g8f6"};
-    ASSERT_NO_FATAL_FAILURE(play_all(pinned, 6));
-    const std::string game = joined(pinned, 6) + " ";
+    ASSERT_NO_FATAL_FAILURE(play("b1c3 g8f6"));
+    game += "b1c3 g8f6 ";
     use_book(game + "c3d5\n" + game + "c3b5\n");
     expect_draws(0);
     EXPECT_EQ(probe_with_seed(5), "none");
@@ -291,39 +216,17 @@ TEST_F(BookSkippedLines, MovesThatLeaveTheKingInCheckAreNotCounted) {
     expect_weighted_choice({{"g1f3", 1}, {"a2a3", 1}});
 }
 
-TEST_F(BookSkippedLines, MovesThatDoNotAnswerCheckAreNotCounted) {
-    const char* const check[] = {"e2e4", "e7e5", "d2d4", "f8b4"};
-    ASSERT_NO_FATAL_FAILURE(play_all(check, 4));
-    const std::string game = joined(check, 4) + " ";
-    use_book(game + "g1f3\n" + game + "c2c3\n" + game + "a2a3\n" + game + "b1c3\n");
-    expect_weighted_choice({{"c2c3", 1}, {"b1c3", 1}});
-}
-
-TEST_F(BookPromotion, TheFifthCharacterPicksThePiece) {
-    ASSERT_NO_FATAL_FAILURE(play_all(promotion_line, 8));
-    const struct {
-        const char* book_move;
-        const char* played;
-    } cases[] = {
-        {"b7a8N", "b7a8n"}, {"b7a8B", "b7a8b"}, {"b7a8R", "b7a8r"}, {"b7a8Q", "b7a8q"},
-        {"b7a8", "b7a8q"},  {"b7a8n", "b7a8n"}, {"b7a8r", "b7a8r"}, {"b7c8R", "b7c8r"},
-        {"b7b8N", "b7b8n"}, {"b7b8x", "b7b8q"}, {"b7c8 ", "b7c8q"},
-    };
-    for (const auto& c : cases) {
-        use_book(promotion_prefix + c.book_move + "\n");
-        EXPECT_EQ(probe_with_seed(9), c.played) << c.book_move;
-    }
-}
-
+// The fifth character picks the piece as in move input: n, b, r in either
+// case, else a queen.
 TEST_F(BookPromotion, EachPieceIsItsOwnCandidate) {
-    ASSERT_NO_FATAL_FAILURE(play_all(promotion_line, 8));
+    ASSERT_NO_FATAL_FAILURE(play(promotion_prefix));
     use_book(promotion_prefix + "b7a8N\n" + promotion_prefix + "b7a8\n" + promotion_prefix + "b7a8q\n" +
-             promotion_prefix + "b7a8R\n" + promotion_prefix + "b7a8Q\n");
-    expect_weighted_choice({{"b7a8n", 1}, {"b7a8q", 3}, {"b7a8r", 1}});
+             promotion_prefix + "b7a8R\n" + promotion_prefix + "b7a8Q\n" + promotion_prefix + "b7a8b\n");
+    expect_weighted_choice({{"b7a8n", 1}, {"b7a8q", 3}, {"b7a8r", 1}, {"b7a8b", 1}});
 }
 
 TEST_F(BookPromotion, APromotionInTheGameIsSpelledLowerCase) {
-    ASSERT_NO_FATAL_FAILURE(play_all(promotion_line, 8));
+    ASSERT_NO_FATAL_FAILURE(play(promotion_prefix));
     ASSERT_NO_FATAL_FAILURE(play("b7a8N"));
     use_book(promotion_prefix + "b7a8n e7e6\n" + promotion_prefix + "b7a8N e7e5\n" + promotion_prefix +
              "b7a8 g7g6\n" + promotion_prefix + "b7a8q h7h6\n" + promotion_prefix + "b7a8n g7g5\n");
@@ -337,10 +240,6 @@ TEST_F(BookLongLines, EachPieceOfALongLineCountsAsALine) {
 
     // Exactly 255 characters before the newline: the second piece is the bare newline.
     use_book("d2d4" + std::string(251, ' ') + "\ng1f3\n");
-    expect_weighted_choice({{"d2d4", 1}, {"g1f3", 1}});
-
-    // 254 characters and the newline fit in one piece.
-    use_book("d2d4" + std::string(250, 'd') + "2d4\ng1f3\n");
     expect_weighted_choice({{"d2d4", 1}, {"g1f3", 1}});
 
     // Three pieces, the middle one no move.
@@ -359,14 +258,10 @@ TEST_F(BookCandidateLimit, DistinctMovesBeyondFiftyAreIgnored) {
     // 218 legal moves for White: room for far more distinct book moves than
     // the probe keeps. The loaded position has no history, so each line is
     // just the move to play.
-    ASSERT_EQ(load_fen("R6R/3Q4/1Q4Q1/4Q3/2Q4Q/Q4Q2/pp1Q4/kBNN1KB1 w - - 0 1"), nullptr);
-    regenerate();
+    load("R6R/3Q4/1Q4Q1/4Q3/2Q4Q/Q4Q2/pp1Q4/kBNN1KB1 w - - 0 1");
     std::vector<std::string> legal;
-    for (int i = 0; i < ply_first_move[1] && legal.size() < 60; ++i) {
-        if (!make_move(move_list[i].move)) continue;
-        unmake_move();
-        legal.push_back(move_to_text(move_list[i].move));
-    }
+    for (const Move move : legal_moves()) legal.push_back(move_to_text(move));
+    legal.resize(60);
     ASSERT_EQ(legal.size(), 60u);
     std::string book;
     for (const std::string& move : legal) book += move + "\n";
@@ -382,22 +277,21 @@ TEST_F(BookCandidateLimit, DistinctMovesBeyondFiftyAreIgnored) {
 }
 
 TEST_F(BookGameLength, ConsultedUpToPlyTwentyFiveOnly) {
-    use_book(joined(spanish_line, SPANISH_PLIES) + "\n");
-    for (int ply = 0; ply < SPANISH_PLIES - 1; ++ply) {
+    use_book(spanish(30, " ") + "\n");
+    for (int ply = 0; ply < 29; ++ply) {
         ASSERT_EQ(history_ply, ply);
         if (ply <= BOOK_PLY_LIMIT) {
-            EXPECT_EQ(probe_with_seed(11), spanish_line[ply]) << "ply " << ply;
+            EXPECT_EQ(probe_with_seed(11), SPANISH_LINE[ply]) << "ply " << ply;
         } else {
             expect_draws(0);
             EXPECT_EQ(probe_with_seed(11), "none") << "ply " << ply;
         }
-        ASSERT_NO_FATAL_FAILURE(play(spanish_line[ply]));
+        ASSERT_NO_FATAL_FAILURE(play(SPANISH_LINE[ply]));
     }
 
     // Taking a move back to ply 25 opens the book again.
-    while (history_ply > BOOK_PLY_LIMIT) unmake_move();
-    regenerate();
-    EXPECT_EQ(probe_with_seed(11), spanish_line[BOOK_PLY_LIMIT]);
+    take_back(history_ply - BOOK_PLY_LIMIT);
+    EXPECT_EQ(probe_with_seed(11), SPANISH_LINE[BOOK_PLY_LIMIT]);
 }
 
 TEST_F(BookFiles, MissingOrEmptyBookHasNothing) {
@@ -448,7 +342,7 @@ TEST_F(BookFiles, CarriageReturnLineEndsStillWork) {
 
     // A CR in the fifth place of a promotion asks for a queen.
     reset_position();
-    ASSERT_NO_FATAL_FAILURE(play_all(promotion_line, 8));
+    ASSERT_NO_FATAL_FAILURE(play(promotion_prefix));
     use_book(promotion_prefix + "b7a8\r\n" + promotion_prefix + "b7c8N\r\n");
     expect_weighted_choice({{"b7a8q", 1}, {"b7c8n", 1}});
 }

@@ -5,18 +5,12 @@
 // take-back; here the state after the whole count must be the one before.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cctype>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "board/fen.h"
 #include "board/perft.h"
-#include "board/position.h"
-#include "board/zobrist.h"
+#include "board_support.h"
 #include "epd.h"
 
 namespace {
@@ -24,50 +18,13 @@ namespace {
 // Depth by depth, no position of the quick tier goes beyond this many leaves.
 constexpr std::uint64_t QUICK_NODE_LIMIT = 700000;
 
-// The same position seen from the other side: ranks reversed, colours and
-// side to move swapped. Its tree has the same shape.
-std::string mirror_fen(const std::string& fen) {
-    std::istringstream in(fen);
-    std::string board, side, castling, ep, rest;
-    in >> board >> side >> castling >> ep;
-    std::getline(in, rest);
-    std::vector<std::string> ranks;
-    std::istringstream rank_text(board);
-    for (std::string rank; std::getline(rank_text, rank, '/');) ranks.push_back(rank);
-    auto swap_case = [](std::string s) {
-        for (char& ch : s) ch = std::isupper(static_cast<unsigned char>(ch)) ? std::tolower(ch) : std::toupper(ch);
-        return s;
-    };
-    std::string mirrored;
-    for (auto it = ranks.rbegin(); it != ranks.rend(); ++it) {
-        if (!mirrored.empty()) mirrored += '/';
-        mirrored += swap_case(*it);
-    }
-    if (castling != "-") castling = swap_case(castling);
-    if (ep != "-") ep[1] = static_cast<char>('9' - ep[1] + '0');
-    return mirrored + (side == "w" ? " b " : " w ") + castling + " " + ep + rest;
-}
-
-struct State {
-    std::array<int, 64> color{}, piece{};
-    int side = 0, castle = 0, ep = 0, clock = 0, sply = 0, hply = 0;
-    std::uint32_t hash = 0;
-    bool operator==(const State&) const = default;
-};
-
-State current_state() {
-    return {std::to_array(square_color), std::to_array(square_piece), side_to_move, castle_rights, ep_square,
-            halfmove_clock, search_ply, history_ply, position_hash};
-}
-
 void expect_counts(const std::string& fen, const std::vector<std::uint64_t>& counts, std::uint64_t node_limit) {
-    init_zobrist();
-    ASSERT_EQ(load_fen(fen.c_str()), nullptr) << fen;
-    const State before = current_state();
+    load(fen.c_str());
+    const PositionSnapshot before = take_snapshot();
     int checked = 0;
     for (int depth = 1; depth <= static_cast<int>(counts.size()) && counts[depth - 1] <= node_limit; ++depth) {
         EXPECT_EQ(perft(depth), counts[depth - 1]) << fen << " depth " << depth;
-        EXPECT_TRUE(current_state() == before) << "perft changed the position: " << fen;
+        EXPECT_EQ(take_snapshot(), before) << "perft changed the position: " << fen;
         ++checked;
     }
     EXPECT_GE(checked, 3) << "node limit too low for " << fen;
@@ -101,12 +58,6 @@ TEST(PerftEpd, ListsSixPositionsAndMirrorsThem) {
     EXPECT_EQ(mirror_fen("r3k2r/8/8/3pP3/8/8/8/R3K1R1 w Kq d6 3 9"), "r3k1r1/8/8/8/3Pp3/8/8/R3K2R b kQ d3 3 9");
 }
 
-TEST(PerftDepthZero, CountsThePositionItself) {
-    init_zobrist();
-    reset_position();
-    EXPECT_EQ(perft(0), 1u);
-}
-
 TEST_P(PerftStandard, MatchesPublishedCounts) { expect_counts(GetParam().fen, GetParam().counts, QUICK_NODE_LIMIT); }
 
 TEST_P(PerftMirrored, SameCountsWithColoursSwapped) {
@@ -116,8 +67,7 @@ TEST_P(PerftMirrored, SameCountsWithColoursSwapped) {
 }
 
 TEST_P(PerftTargeted, MatchesPublishedCount) {
-    init_zobrist();
-    ASSERT_EQ(load_fen(GetParam().fen), nullptr);
+    load(GetParam().fen);
     EXPECT_EQ(perft(GetParam().depth), GetParam().count) << GetParam().fen;
 }
 
