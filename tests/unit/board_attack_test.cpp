@@ -109,6 +109,7 @@ TEST_F(BoardAttack, RookRayStopsAtABlockerButReachesAnOccupiedTarget) {
 TEST_F(BoardAttack, KnightOnG1) {
     ASSERT_EQ(load_fen("4k3/8/8/8/8/8/8/4K1N1 w - - 0 1"), nullptr);
     square_color[60] = square_piece[60] = EMPTY;  // only the knight attacks now
+    rebuild_board_state();
     for (int s = 0; s < 64; ++s) {
         const bool expected = s == square_of("e2") || s == square_of("f3") || s == square_of("h3");
         EXPECT_EQ(is_attacked(s, WHITE), expected ? 1 : 0) << s;
@@ -118,6 +119,7 @@ TEST_F(BoardAttack, KnightOnG1) {
 TEST_F(BoardAttack, MissingKingCountsAsInCheck) {
     reset_position();
     square_color[4] = square_piece[4] = EMPTY;
+    rebuild_board_state();
     EXPECT_EQ(side_in_check(BLACK), 1);
     EXPECT_EQ(side_in_check(WHITE), 0);
     reset_position();

@@ -191,14 +191,17 @@ TEST_F(BoardMovegen, EnPassantOnlyBehindAPawnThatJustPassed) {
     ASSERT_EQ(load_fen(fen), nullptr);
     square_color[19] = BLACK;  // something stands on d6
     square_piece[19] = KNIGHT;
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     ASSERT_EQ(load_fen(fen), nullptr);
     square_piece[27] = ROOK;  // not a pawn on d5
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     ASSERT_EQ(load_fen(fen), nullptr);
     square_color[27] = square_piece[27] = EMPTY;  // nothing on d5
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     ASSERT_EQ(load_fen(fen), nullptr);
@@ -212,6 +215,7 @@ TEST_F(BoardMovegen, EnPassantOnlyBehindAPawnThatJustPassed) {
     EXPECT_EQ(ep_entries(), 0);
     ep_square = square_of("e3");
     square_piece[36] = BISHOP;
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 }
 
