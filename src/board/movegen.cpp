@@ -1,6 +1,7 @@
 // Pseudo-legal move generation into the shared move stack, scored as appended.
 #include "board/movegen.h"
 
+#include "board/bitboard.h"
 #include "board/position.h"
 
 namespace {
@@ -71,8 +72,19 @@ void pawn_captures(int s) {
     }
 }
 
-// Traces a piece's rays; quiet moves only when `quiet` is set.
-void piece_moves(int s, bool quiet) {
+// A knight's or king's steps: the table bits ascend in the order of
+// piece_directions, so the lowest first keeps the generation order.
+void step_moves(int s, Bitboard steps, bool quiet) {
+    Bitboard targets = steps & ~color_bitboard[side_to_move];
+    if (!quiet) targets &= color_bitboard[side_not_to_move];
+    while (targets) {
+        const int to = pop_lowest_square(targets);
+        push_move(s, to, square_color[to] != EMPTY ? MOVE_CAPTURE : 0);
+    }
+}
+
+// Traces a slider's rays on the border board, direction by direction.
+void slider_moves(int s) {
     const int piece = square_piece[s];
     for (int d = 0; d < piece_direction_count[piece]; ++d) {
         const int step = piece_directions[piece][d];
@@ -84,9 +96,38 @@ void piece_moves(int s, bool quiet) {
                 if (square_color[current] == side_not_to_move) push_move(s, current, MOVE_CAPTURE);
                 break;
             }
-            if (quiet) push_move(s, current, 0);
-            if (!piece_slides[piece]) break;
+            push_move(s, current, 0);
         }
+    }
+}
+
+// A slider's captures: on each line only the first piece can be taken.
+void slider_captures(int s, const int* directions, int direction_count) {
+    const Bitboard occupied = color_bitboard[WHITE] | color_bitboard[BLACK];
+    for (int i = 0; i < direction_count; ++i) {
+        const int d = directions[i];
+        const Bitboard blockers = ray[s][d] & occupied;
+        if (!blockers) continue;
+        const int to = first_blocker(blockers, d);
+        if (square_color[to] == side_not_to_move) push_move(s, to, MOVE_CAPTURE);
+    }
+}
+
+constexpr int queen_directions[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+
+void piece_moves(int s, bool quiet) {
+    switch (square_piece[s]) {
+        case KNIGHT: step_moves(s, knight_attacks[s], quiet); break;
+        case KING: step_moves(s, king_attacks[s], quiet); break;
+        case BISHOP:
+            if (quiet) slider_moves(s); else slider_captures(s, bishop_directions, 4);
+            break;
+        case ROOK:
+            if (quiet) slider_moves(s); else slider_captures(s, rook_directions, 4);
+            break;
+        default:
+            if (quiet) slider_moves(s); else slider_captures(s, queen_directions, 8);
+            break;
     }
 }
 
@@ -114,10 +155,12 @@ void en_passant_moves() {
 
 }  // namespace
 
+// Both generators visit the side's squares from the lowest, the order of a
+// scan of all 64.
 int generate_moves() {
     if (!begin_generation()) return 0;
-    for (int s = 0; s < 64; ++s) {
-        if (square_color[s] != side_to_move) continue;
+    for (Bitboard own = color_bitboard[side_to_move]; own;) {
+        const int s = pop_lowest_square(own);
         if (square_piece[s] != PAWN) {
             piece_moves(s, true);
             continue;
@@ -149,8 +192,8 @@ int generate_moves() {
 
 int generate_captures() {
     if (!begin_generation()) return 0;
-    for (int s = 0; s < 64; ++s) {
-        if (square_color[s] != side_to_move) continue;
+    for (Bitboard own = color_bitboard[side_to_move]; own;) {
+        const int s = pop_lowest_square(own);
         if (square_piece[s] != PAWN) {
             piece_moves(s, false);
             continue;
