@@ -15,3 +15,14 @@ int eval_black_king(int square);
 // for the White or the Black king.
 int white_shelter_file(int k);
 int black_shelter_file(int k);
+
+// The part of the king term that the pawns alone decide, for a king on
+// `file` (0..7), before scaling. Valid only after evaluate's first pass.
+int white_king_shelter(int file);
+int black_king_shelter(int file);
+
+// The king term: table value and shelter, scaled by the enemy's piece
+// material; the division truncates toward zero.
+inline int scaled_king_term(int table_value, int shelter, int enemy_material) {
+    return (table_value + shelter) * enemy_material / FULL_PIECE_MATERIAL;
+}
