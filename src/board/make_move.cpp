@@ -35,7 +35,7 @@ const CastleSquares& castle_for(int king_to) {
 }
 
 // The board arrays and the derived state change together. put_piece needs
-// an empty square, take_piece an occupied one.
+// an empty square, take_piece an occupied one, move_piece both.
 inline void put_piece(int s, int colour, int piece) {
     square_color[s] = colour;
     square_piece[s] = piece;
@@ -55,6 +55,20 @@ inline void take_piece(int s) {
     piece_hash ^= zobrist_piece[colour][piece][s];
     square_color[s] = EMPTY;
     square_piece[s] = EMPTY;
+}
+
+inline void move_piece(int from, int to) {
+    const int colour = square_color[from];
+    const int piece = square_piece[from];
+    const Bitboard both = square_bit(from) | square_bit(to);
+    color_bitboard[colour] ^= both;
+    piece_bitboard[colour][piece] ^= both;
+    if (piece == KING) king_square[colour] = to;
+    piece_hash ^= zobrist_piece[colour][piece][from] ^ zobrist_piece[colour][piece][to];
+    square_color[to] = colour;
+    square_piece[to] = piece;
+    square_color[from] = EMPTY;
+    square_piece[from] = EMPTY;
 }
 
 // Every piece of kept state must agree with a rebuild from the board, and
@@ -122,10 +136,16 @@ int make_move(Move move) {
         ++halfmove_clock;
 
     // 7.-8. The piece, and the pawn taken en passant behind `to`.
+    // A generated move starts from a piece of the side to move.
+    assert(square_color[from] == mover);
     const int piece = square_piece[from];
     if (r.captured != EMPTY) take_piece(to);
-    take_piece(from);
-    put_piece(to, mover, (flags & MOVE_PROMOTION) ? move_promotion(move) : piece);
+    if (flags & MOVE_PROMOTION) {
+        take_piece(from);
+        put_piece(to, mover, move_promotion(move));
+    } else {
+        move_piece(from, to);
+    }
     if (flags & MOVE_EN_PASSANT) {
         const int victim = mover == WHITE ? to + 8 : to - 8;
         if (square_color[victim] != EMPTY) take_piece(victim);
@@ -182,9 +202,12 @@ void unmake_move() {
     check_status[WHITE] = r.check_status[WHITE];
     check_status[BLACK] = r.check_status[BLACK];
 
-    const int piece = square_piece[to];
-    take_piece(to);
-    put_piece(from, mover, (flags & MOVE_PROMOTION) ? PAWN : piece);
+    if (flags & MOVE_PROMOTION) {
+        take_piece(to);
+        put_piece(from, mover, PAWN);
+    } else {
+        move_piece(to, from);
+    }
     if (r.captured != EMPTY) put_piece(to, mover ^ 1, r.captured);
     if (flags & MOVE_CASTLE) {
         const CastleSquares& c = castle_for(to);
