@@ -41,11 +41,14 @@ void fill(PawnEntry& e, Bitboard white_pawns, Bitboard black_pawns) {
     e.pawn_score[WHITE] = e.pawn_score[BLACK] = 0;
     for (Bitboard b = white_pawns; b;) e.pawn_score[WHITE] += eval_white_pawn(pop_lowest_square(b));
     for (Bitboard b = black_pawns; b;) e.pawn_score[BLACK] += eval_black_pawn(pop_lowest_square(b));
+    int shelter[2][8];
+    white_king_shelters(shelter[WHITE]);
+    black_king_shelters(shelter[BLACK]);
     for (int file = 0; file < 8; ++file) {
         e.rook_file_bonus[WHITE][file] = static_cast<std::int8_t>(rook_file_bonus(file + 1, WHITE));
         e.rook_file_bonus[BLACK][file] = static_cast<std::int8_t>(rook_file_bonus(file + 1, BLACK));
-        e.king_shelter[WHITE][file] = static_cast<std::int8_t>(white_king_shelter(file));
-        e.king_shelter[BLACK][file] = static_cast<std::int8_t>(black_king_shelter(file));
+        e.king_shelter[WHITE][file] = static_cast<std::int8_t>(shelter[WHITE][file]);
+        e.king_shelter[BLACK][file] = static_cast<std::int8_t>(shelter[BLACK][file]);
     }
     std::memcpy(e.file_rank, pawn_file_rank, sizeof e.file_rank);
 }

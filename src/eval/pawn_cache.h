@@ -4,8 +4,8 @@
 
 #include "board/bitboard.h"
 
-// 8192 entries of 144 bytes.
-constexpr int PAWN_CACHE_BITS = 13;
+// 16384 entries of 144 bytes.
+constexpr int PAWN_CACHE_BITS = 14;
 
 // One pawn placement and its terms. The placement is the key, compared in
 // full, so an entry never stands in for another placement.
@@ -14,7 +14,7 @@ struct PawnEntry {
     bool filled;
     std::int32_t pawn_score[2];          // sum of eval_white_pawn, of eval_black_pawn
     std::int8_t rook_file_bonus[2][8];   // by colour and file
-    std::int8_t king_shelter[2][8];      // white_king_shelter, black_king_shelter by file (-100..0)
+    std::int8_t king_shelter[2][8];      // white_king_shelters, black_king_shelters (-100..0)
     std::int32_t file_rank[2][10];       // pawn_file_rank of the placement
 };
 static_assert(sizeof(PawnEntry) == 144);
