@@ -96,7 +96,10 @@ int is_attacked_through(int target, int through, int attacker) {
 
 int side_in_check(int colour) {
     int& status = check_status[colour];
-    if (status < 0) status = king_square[colour] < 0 ? 1 : is_attacked(king_square[colour], colour ^ 1);
+    if (status < 0) {
+        const int king = king_square(colour);
+        status = king < 0 ? 1 : is_attacked(king, colour ^ 1);
+    }
     if constexpr (SLOW_CHECKS) assert(status == side_in_check_by_tracing(colour));
     return status;
 }

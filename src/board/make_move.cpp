@@ -42,7 +42,6 @@ inline void put_piece(int s, int colour, int piece) {
     color_bitboard[colour] |= square_bit(s);
     piece_bitboard[colour][piece] |= square_bit(s);
     ++piece_count[colour][piece];
-    if (piece == KING) king_square[colour] = s;
     piece_hash ^= zobrist_piece[colour][piece][s];
 }
 
@@ -63,7 +62,6 @@ inline void move_piece(int from, int to) {
     const Bitboard both = square_bit(from) | square_bit(to);
     color_bitboard[colour] ^= both;
     piece_bitboard[colour][piece] ^= both;
-    if (piece == KING) king_square[colour] = to;
     piece_hash ^= zobrist_piece[colour][piece][from] ^ zobrist_piece[colour][piece][to];
     square_color[to] = colour;
     square_piece[to] = piece;
@@ -157,7 +155,7 @@ int make_move(Move move) {
     // empties a second square, so it takes the full test.
     side_to_move ^= 1;
     side_not_to_move ^= 1;
-    const int king = king_square[mover];
+    const int king = king_square(mover);
     int exposed;
     if (piece != KING && !(flags & MOVE_EN_PASSANT) && r.check_status[mover] == 0)
         exposed = is_attacked_through(king, from, mover ^ 1);

@@ -142,7 +142,6 @@ int history_score[64][64];
 Bitboard color_bitboard[2];
 Bitboard piece_bitboard[2][6];
 int piece_count[2][6];
-int king_square[2];
 std::uint32_t piece_hash;
 int check_status[2];
 
@@ -152,12 +151,11 @@ struct BoardState {
     Bitboard colors[2];
     Bitboard pieces[2][6];
     int counts[2][6];
-    int kings[2];
+    int kings[2];  // the first king of each colour, -1 for none
     std::uint32_t hash;
 };
 
-// What the derived state must be for the present board arrays. A colour
-// with more than one king keeps its first.
+// What the derived state must be for the present board arrays.
 BoardState state_of_board() {
     BoardState b{};
     b.kings[WHITE] = b.kings[BLACK] = -1;
@@ -185,7 +183,6 @@ void rebuild_board_state() {
             piece_bitboard[c][p] = b.pieces[c][p];
             piece_count[c][p] = b.counts[c][p];
         }
-        king_square[c] = b.kings[c];
         check_status[c] = -1;
     }
     piece_hash = b.hash;
@@ -194,7 +191,7 @@ void rebuild_board_state() {
 bool board_state_is_ok() {
     const BoardState b = state_of_board();
     for (int c = WHITE; c <= BLACK; ++c) {
-        if (color_bitboard[c] != b.colors[c] || king_square[c] != b.kings[c]) return false;
+        if (color_bitboard[c] != b.colors[c]) return false;
         for (int p = PAWN; p <= KING; ++p)
             if (piece_bitboard[c][p] != b.pieces[c][p] || piece_count[c][p] != b.counts[c][p]) return false;
         if (check_status[c] < -1 || check_status[c] > 1) return false;

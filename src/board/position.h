@@ -103,13 +103,19 @@ extern int history_score[64][64];
 extern Bitboard color_bitboard[2];      // squares of each colour
 extern Bitboard piece_bitboard[2][6];   // squares of each colour's pieces of each kind
 extern int piece_count[2][6];
-extern int king_square[2];              // -1 for a colour without a king
 extern std::uint32_t piece_hash;        // the piece keys of compute_hash, without side and en passant
 // Whether each colour's king is attacked: 1 or 0, -1 until side_in_check asks.
 extern int check_status[2];
 
 // Sets the standard start position (needs init_zobrist first).
 void reset_position();
+
+// The square of the colour's king, -1 if it has none (the first of two that
+// a test has put down).
+inline int king_square(int colour) {
+    const Bitboard kings = piece_bitboard[colour][KING];
+    return kings ? lowest_square(kings) : -1;
+}
 
 // Recomputes all the derived state above from the board arrays.
 void rebuild_board_state();

@@ -71,7 +71,8 @@ bool leaves_king_attacked(Move move, int colour) {
         square_color[victim] = square_piece[victim] = EMPTY;
     }
     rebuild_board_state();
-    const bool attacked = king_square[colour] < 0 || is_attacked(king_square[colour], colour ^ 1);
+    const int king = king_square(colour);
+    const bool attacked = king < 0 || is_attacked(king, colour ^ 1);
     std::memcpy(square_color, color, sizeof color);
     std::memcpy(square_piece, piece, sizeof piece);
     rebuild_board_state();
@@ -248,8 +249,8 @@ TEST_F(FastState, RebuildAfterDirectWritesAndAfterARefusedFen) {
     EXPECT_EQ(piece_hash, pieces);
     EXPECT_EQ(position_hash, hash);
     EXPECT_EQ(evaluate(), score);
-    EXPECT_EQ(king_square[WHITE], square_of("e1"));
-    EXPECT_EQ(king_square[BLACK], square_of("e8"));
+    EXPECT_EQ(king_square(WHITE), square_of("e1"));
+    EXPECT_EQ(king_square(BLACK), square_of("e8"));
 }
 
 // Positions that share a pawn placement but not their pieces, and positions
