@@ -216,21 +216,23 @@ int evaluate_from_scratch() {
 
 // Placement of the pieces of `color` other than pawns, from the bitboards;
 // pawn structure, rook files and king shelter come from the pawn cache.
-static int placement_score(int color, const PawnEntry& pawns) {
+template <int color>
+static int placement_score(const PawnEntry& pawns) {
     const Bitboard* pieces = piece_bitboard[color];
-    const int flip = color == WHITE ? 0 : 56;  // mirror_square[s] is s ^ 56
+    constexpr int flip = color == WHITE ? 0 : 56;  // mirror_square[s] is s ^ 56
     int score = pawns.pawn_score[color];
     for (Bitboard b = pieces[KNIGHT]; b;) score += knight_table[pop_lowest_square(b) ^ flip];
     for (Bitboard b = pieces[BISHOP]; b;) score += bishop_table[pop_lowest_square(b) ^ flip];
+    // Squares are never negative: & 7 and >> 3 are the file and the row.
     for (Bitboard b = pieces[ROOK]; b;) {
         const int s = pop_lowest_square(b);
-        score += pawns.rook_file_bonus[color][s % 8] + rook_row_bonus(s / 8, color);
+        score += pawns.rook_file_bonus[color][s & 7] + rook_row_bonus(s >> 3, color);
     }
     const int enemy_material = piece_material[color ^ 1];
     for (Bitboard b = pieces[KING]; b;) {
         const int s = pop_lowest_square(b);
         score += enemy_material > ENDGAME_PIECE_MATERIAL
-                     ? scaled_king_term(king_table[s ^ flip], pawns.king_shelter[color][s % 8], enemy_material)
+                     ? scaled_king_term(king_table[s ^ flip], pawns.king_shelter[color][s & 7], enemy_material)
                      : king_endgame_table[s ^ flip];
     }
     return score;
@@ -258,9 +260,10 @@ int evaluate() {
                                 count[ROOK] * piece_value[ROOK] + count[QUEEN] * piece_value[QUEEN];
         pawn_material[color] = count[PAWN] * piece_value[PAWN];
     }
-    const int white_score = piece_material[WHITE] + pawn_material[WHITE] + placement_score(WHITE, pawns);
-    const int black_score = piece_material[BLACK] + pawn_material[BLACK] + placement_score(BLACK, pawns);
-    const int score = side_to_move == WHITE ? white_score - black_score : black_score - white_score;
+    const int white_score = piece_material[WHITE] + pawn_material[WHITE] + placement_score<WHITE>(pawns);
+    const int black_score = piece_material[BLACK] + pawn_material[BLACK] + placement_score<BLACK>(pawns);
+    // side_to_move is 0 or 1: the sign without a branch.
+    const int score = (1 - 2 * side_to_move) * (white_score - black_score);
     if constexpr (SLOW_CHECKS) assert(agrees_with_scratch(score));
     return score;
 }
