@@ -12,4 +12,3 @@ int next_random();                     // 0..32767
 std::uint32_t random32();              // 32 draws folded into one key
 void init_zobrist();                   // fills all keys from seed 0, in a fixed order
 void compute_hash();                   // sets position_hash from scratch
-std::uint32_t hash_of_pieces();        // the piece keys of the board arrays alone
