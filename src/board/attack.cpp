@@ -1,4 +1,4 @@
-// Attack queries on the current position; they only read the board.
+// Attack queries on the current position; side_in_check keeps its answer, nothing else is written.
 #include "board/attack.h"
 
 #include <cassert>
@@ -40,41 +40,36 @@ namespace {
     return 0;
 }
 
-bool holds(int square, int colour, int piece) {
-    return square != -1 && square_color[square] == colour && square_piece[square] == piece;
+// Plain side_in_check: the first king of the colour, by the plain attack test.
+[[maybe_unused]] int side_in_check_by_tracing(int colour) {
+    for (int s = 0; s < 64; ++s)
+        if (square_piece[s] == KING && square_color[s] == colour) return is_attacked_by_tracing_attackers(s, colour ^ 1);
+    return 1;
 }
 
-// The same answer traced outward from the target: every attack is
-// symmetric, so the first piece met on each ray (or a knight's or king's
-// step away) is the only candidate in that direction.
-int is_attacked_from_target(int target, int attacker) {
-    // Pawns, by the same square arithmetic as their captures.
-    if (attacker == WHITE) {
-        if (target + 9 < 64 && ((target + 9) & 7) != 0 && holds(target + 9, WHITE, PAWN)) return 1;
-        if (target + 7 < 64 && ((target + 7) & 7) != 7 && holds(target + 7, WHITE, PAWN)) return 1;
-    } else {
-        if (target - 7 >= 0 && ((target - 7) & 7) != 0 && holds(target - 7, BLACK, PAWN)) return 1;
-        if (target - 9 >= 0 && ((target - 9) & 7) != 7 && holds(target - 9, BLACK, PAWN)) return 1;
+// The same answer from the bitboards: every attack is symmetric, so the
+// target is attacked by a pawn, knight or king exactly when such a piece
+// stands where the target's own pawn, knight or king step would reach, and
+// by a slider exactly when one is the first piece on a line from the target.
+// Only the lines that hold a slider of the right kind are looked along.
+int is_attacked_from_bitboards(int target, int attacker) {
+    const Bitboard* pieces = piece_bitboard[attacker];
+    if (pawn_attacks[attacker ^ 1][target] & pieces[PAWN]) return 1;
+    if (knight_attacks[target] & pieces[KNIGHT]) return 1;
+    if (king_attacks[target] & pieces[KING]) return 1;
+    const Bitboard occupied = color_bitboard[WHITE] | color_bitboard[BLACK];
+    const Bitboard diagonal = pieces[BISHOP] | pieces[QUEEN];
+    const Bitboard straight = pieces[ROOK] | pieces[QUEEN];
+    if (diagonal & diagonal_lines[target]) {
+        for (int d : bishop_directions) {
+            const Bitboard line = ray[target][d];
+            if ((line & diagonal) && (diagonal & square_bit(first_blocker(line & occupied, d)))) return 1;
+        }
     }
-    const int origin = square_to_border[target];
-    for (int d = 0; d < 8; ++d) {
-        if (holds(border_board[origin + piece_directions[KNIGHT][d]], attacker, KNIGHT)) return 1;
-        if (holds(border_board[origin + piece_directions[KING][d]], attacker, KING)) return 1;
-    }
-    // Queen directions: steps of 9 and 11 are diagonal, steps of 1 and 10
-    // straight (both 1 and 9 are odd, so parity does not tell them apart).
-    for (int d = 0; d < 8; ++d) {
-        const int step = piece_directions[QUEEN][d];
-        const int line_piece = (step == -10 || step == -1 || step == 1 || step == 10) ? ROOK : BISHOP;
-        int current = target;
-        for (;;) {
-            current = border_board[square_to_border[current] + step];
-            if (current == -1) break;
-            if (square_color[current] == EMPTY) continue;
-            if (square_color[current] == attacker &&
-                (square_piece[current] == line_piece || square_piece[current] == QUEEN))
-                return 1;
-            break;
+    if (straight & straight_lines[target]) {
+        for (int d : rook_directions) {
+            const Bitboard line = ray[target][d];
+            if ((line & straight) && (straight & square_bit(first_blocker(line & occupied, d)))) return 1;
         }
     }
     return 0;
@@ -83,13 +78,28 @@ int is_attacked_from_target(int target, int attacker) {
 }  // namespace
 
 int is_attacked(int target, int attacker) {
-    const int attacked = is_attacked_from_target(target, attacker);
+    const int attacked = is_attacked_from_bitboards(target, attacker);
     if constexpr (SLOW_CHECKS) assert(attacked == is_attacked_by_tracing_attackers(target, attacker));
     return attacked;
 }
 
+int is_attacked_through(int target, int through, int attacker) {
+    const int d = line_direction[target][through];
+    if (d < 0) return 0;
+    const Bitboard* pieces = piece_bitboard[attacker];
+    const Bitboard sliders = pieces[QUEEN] | (direction_is_diagonal(d) ? pieces[BISHOP] : pieces[ROOK]);
+    const Bitboard line = ray[target][d];
+    if (!(line & sliders)) return 0;
+    const Bitboard occupied = color_bitboard[WHITE] | color_bitboard[BLACK];
+    return (sliders & square_bit(first_blocker(line & occupied, d))) ? 1 : 0;
+}
+
 int side_in_check(int colour) {
-    for (int s = 0; s < 64; ++s)
-        if (square_piece[s] == KING && square_color[s] == colour) return is_attacked(s, colour ^ 1);
-    return 1;
+    int& status = check_status[colour];
+    if (status < 0) {
+        const int king = king_square(colour);
+        status = king < 0 ? 1 : is_attacked(king, colour ^ 1);
+    }
+    if constexpr (SLOW_CHECKS) assert(status == side_in_check_by_tracing(colour));
+    return status;
 }

@@ -172,11 +172,13 @@ const char* load_fen(const char* fen) {
     std::memcpy(square_piece, piece, sizeof piece);
     side_to_move = side;
     side_not_to_move = side ^ 1;
+    rebuild_board_state();
     if (side_in_check(side_not_to_move)) {
         std::memcpy(square_color, old_color, sizeof old_color);
         std::memcpy(square_piece, old_piece, sizeof old_piece);
         side_to_move = old_side;
         side_not_to_move = old_side ^ 1;
+        rebuild_board_state();
         return "bad FEN: the side not to move is in check";
     }
     castle_rights = rights;

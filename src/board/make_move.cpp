@@ -36,6 +36,41 @@ const CastleSquares& castle_for(int king_to) {
     }
 }
 
+// The board arrays and the derived state change together. put_piece needs
+// an empty square, take_piece an occupied one, move_piece both.
+inline void put_piece(int s, int colour, int piece) {
+    square_color[s] = colour;
+    square_piece[s] = piece;
+    color_bitboard[colour] |= square_bit(s);
+    piece_bitboard[colour][piece] |= square_bit(s);
+    ++piece_count[colour][piece];
+    piece_hash ^= zobrist_piece[colour][piece][s];
+}
+
+inline void take_piece(int s) {
+    const int colour = square_color[s];
+    const int piece = square_piece[s];
+    color_bitboard[colour] &= ~square_bit(s);
+    piece_bitboard[colour][piece] &= ~square_bit(s);
+    --piece_count[colour][piece];
+    piece_hash ^= zobrist_piece[colour][piece][s];
+    square_color[s] = EMPTY;
+    square_piece[s] = EMPTY;
+}
+
+inline void move_piece(int from, int to) {
+    const int colour = square_color[from];
+    const int piece = square_piece[from];
+    const Bitboard both = square_bit(from) | square_bit(to);
+    color_bitboard[colour] ^= both;
+    piece_bitboard[colour][piece] ^= both;
+    piece_hash ^= zobrist_piece[colour][piece][from] ^ zobrist_piece[colour][piece][to];
+    square_color[to] = colour;
+    square_piece[to] = piece;
+    square_color[from] = EMPTY;
+    square_piece[from] = EMPTY;
+}
+
 }  // namespace
 
 int make_move(Move move) {
@@ -48,19 +83,22 @@ int make_move(Move move) {
     // move to a side whose opponent stands in check.
     if (square_piece[to] == KING) return 0;
     if (history_ply >= HISTORY_SIZE || search_ply >= MAX_PLY - 1) return 0;
+    const int mover = side_to_move;
 
     // 1. Castling: refused before anything changes.
     if (flags & MOVE_CASTLE) {
-        if (side_in_check(side_to_move)) return 0;
+        if (side_in_check(mover)) return 0;
         const CastleSquares& c = castle_for(to);
         for (int i = 0; i < c.empty_count; ++i)
             if (square_color[c.must_be_empty[i]] != EMPTY) return 0;
         for (int square : c.not_attacked)
             if (is_attacked(square, side_not_to_move)) return 0;
-        square_color[c.rook_to] = square_color[c.rook_from];
-        square_piece[c.rook_to] = square_piece[c.rook_from];
-        square_color[c.rook_from] = EMPTY;
-        square_piece[c.rook_from] = EMPTY;
+        if (square_color[c.rook_from] != EMPTY) {
+            const int rook_colour = square_color[c.rook_from];
+            const int rook = square_piece[c.rook_from];
+            take_piece(c.rook_from);
+            put_piece(c.rook_to, rook_colour, rook);
+        }
     }
 
     // 2. Record what cannot be recomputed, and count the ply.
@@ -71,13 +109,15 @@ int make_move(Move move) {
     r.ep_square = ep_square;
     r.halfmove_clock = halfmove_clock;
     r.hash = position_hash;
+    r.check_status[WHITE] = check_status[WHITE];
+    r.check_status[BLACK] = check_status[BLACK];
     ++search_ply;
     ++history_ply;
 
     // 3. Rights, en passant square, fifty-move counter.
     castle_rights &= castle_keep_mask[from] & castle_keep_mask[to];
     if (flags & MOVE_DOUBLE_PUSH)
-        ep_square = side_to_move == WHITE ? to + 8 : to - 8;
+        ep_square = mover == WHITE ? to + 8 : to - 8;
     else
         ep_square = -1;
     if (flags & (MOVE_CAPTURE | MOVE_PAWN))
@@ -86,26 +126,47 @@ int make_move(Move move) {
         ++halfmove_clock;
 
     // 4. The piece, and the pawn taken en passant behind `to`.
-    square_color[to] = side_to_move;
-    square_piece[to] = (flags & MOVE_PROMOTION) ? move_promotion(move) : square_piece[from];
-    square_color[from] = EMPTY;
-    square_piece[from] = EMPTY;
+    // A generated move starts from a piece of the side to move.
+    assert(square_color[from] == mover);
+    const int piece = square_piece[from];
+    if (r.captured != EMPTY) take_piece(to);
+    if (flags & MOVE_PROMOTION) {
+        take_piece(from);
+        put_piece(to, mover, move_promotion(move));
+    } else {
+        move_piece(from, to);
+    }
     if (flags & MOVE_EN_PASSANT) {
-        const int victim = side_to_move == WHITE ? to + 8 : to - 8;
-        square_color[victim] = EMPTY;
-        square_piece[victim] = EMPTY;
+        const int victim = mover == WHITE ? to + 8 : to - 8;
+        if (square_color[victim] != EMPTY) take_piece(victim);
     }
 
     // 5. Hand over the move; refuse if the mover's own king is attacked.
+    // A side that was not in check and kept its king where it was can only
+    // have opened the line from its king through `from`; en passant also
+    // empties a second square, so it takes the full test.
     side_to_move ^= 1;
     side_not_to_move ^= 1;
-    if (side_in_check(side_not_to_move)) {
+    const int king = king_square(mover);
+    int exposed;
+    if (piece != KING && !(flags & MOVE_EN_PASSANT) && r.check_status[mover] == 0)
+        exposed = is_attacked_through(king, from, mover ^ 1);
+    else
+        exposed = king < 0 ? 1 : is_attacked(king, mover ^ 1);
+    if constexpr (SLOW_CHECKS) assert(exposed == (king < 0 ? 1 : is_attacked(king, mover ^ 1)));
+    if (exposed) {
         unmake_move();
         return 0;
     }
+    check_status[mover] = 0;
+    check_status[mover ^ 1] = -1;
 
-    // 6. The new position's hash.
-    compute_hash();
+    // 6. The new position's hash: the piece part is kept; the side and en
+    //    passant keys are added as compute_hash adds them.
+    std::uint32_t hash = piece_hash;
+    if (side_to_move == BLACK) hash ^= zobrist_black_to_move;
+    if (ep_square != -1) hash ^= zobrist_ep[ep_square];
+    position_hash = hash;
     if constexpr (SLOW_CHECKS) assert(position_is_ok());
     return 1;
 }
@@ -118,8 +179,9 @@ void unmake_move() {
     const int from = move_from(r.move);
     const int to = move_to(r.move);
     const int flags = move_flags(r.move);
-    side_to_move = square_color[to];
-    side_not_to_move = side_to_move ^ 1;
+    const int mover = square_color[to];
+    side_to_move = mover;
+    side_not_to_move = mover ^ 1;
     --search_ply;
     --history_ply;
 
@@ -127,31 +189,25 @@ void unmake_move() {
     ep_square = r.ep_square;
     halfmove_clock = r.halfmove_clock;
     position_hash = r.hash;
+    check_status[WHITE] = r.check_status[WHITE];
+    check_status[BLACK] = r.check_status[BLACK];
 
-    square_color[from] = side_to_move;
-    square_piece[from] = (flags & MOVE_PROMOTION) ? PAWN : square_piece[to];
-    if (r.captured == EMPTY) {
-        square_color[to] = EMPTY;
-        square_piece[to] = EMPTY;
+    if (flags & MOVE_PROMOTION) {
+        take_piece(to);
+        put_piece(from, mover, PAWN);
     } else {
-        square_color[to] = side_not_to_move;
-        square_piece[to] = r.captured;
+        move_piece(to, from);
     }
+    if (r.captured != EMPTY) put_piece(to, mover ^ 1, r.captured);
     if (flags & MOVE_CASTLE) {
         const CastleSquares& c = castle_for(to);
-        square_color[c.rook_from] = side_to_move;
-        square_piece[c.rook_from] = ROOK;
-        square_color[c.rook_to] = EMPTY;
-        square_piece[c.rook_to] = EMPTY;
+        if (square_color[c.rook_to] != EMPTY) take_piece(c.rook_to);
+        put_piece(c.rook_from, mover, ROOK);
     }
-    if (flags & MOVE_EN_PASSANT) {
-        const int victim = side_to_move == WHITE ? to + 8 : to - 8;
-        square_color[victim] = side_not_to_move;
-        square_piece[victim] = PAWN;
-    }
+    if (flags & MOVE_EN_PASSANT) put_piece(mover == WHITE ? to + 8 : to - 8, mover ^ 1, PAWN);
     // The hash comes back from the record, so only the board is checked: a
     // colour command may have left the record's side key behind.
-    if constexpr (SLOW_CHECKS) assert(board_is_ok());
+    if constexpr (SLOW_CHECKS) assert(board_is_ok() && board_state_is_ok());
 }
 
 int repetition_count() {

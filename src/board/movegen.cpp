@@ -1,6 +1,7 @@
 // Pseudo-legal move generation into the shared move stack, scored as appended.
 #include "board/movegen.h"
 
+#include "board/bitboard.h"
 #include "board/position.h"
 
 namespace {
@@ -60,19 +61,66 @@ int end_generation() {
     return list_overflowed ? 0 : 1;
 }
 
-void pawn_captures(int s) {
-    const int file = s & 7;
-    if (side_to_move == WHITE) {
-        if (file != 0 && square_color[s - 9] == BLACK) push_move(s, s - 9, MOVE_PAWN | MOVE_CAPTURE);
-        if (file != 7 && square_color[s - 7] == BLACK) push_move(s, s - 7, MOVE_PAWN | MOVE_CAPTURE);
-    } else {
-        if (file != 0 && square_color[s + 7] == WHITE) push_move(s, s + 7, MOVE_PAWN | MOVE_CAPTURE);
-        if (file != 7 && square_color[s + 9] == WHITE) push_move(s, s + 9, MOVE_PAWN | MOVE_CAPTURE);
+// Appends for a piece other than a pawn, which never promotes: a quiet
+// move, ordered by history, or a capture, ordered as in push_move.
+void push_quiet(int from, int to) {
+    if (next_entry >= MOVE_LIST_SIZE) {
+        list_overflowed = true;
+        return;
+    }
+    append(from, to, 0, 0, history_score[from][to]);
+}
+
+void push_capture(int from, int to) {
+    if (next_entry >= MOVE_LIST_SIZE) {
+        list_overflowed = true;
+        return;
+    }
+    append(from, to, 0, MOVE_CAPTURE, CAPTURE_SCORE_BASE + 10 * square_piece[to] - square_piece[from]);
+}
+
+// A pawn's captures, towards the lower square first as its two tests are
+// ordered, then (when `quiet`) its advances; without `quiet` only the
+// advance that promotes.
+template <bool quiet>
+void pawn_moves(int s) {
+    const int us = side_to_move;
+    for (Bitboard targets = pawn_attacks[us][s] & color_bitboard[us ^ 1]; targets;)
+        push_move(s, pop_lowest_square(targets), MOVE_PAWN | MOVE_CAPTURE);
+    const int ahead = us == WHITE ? s - 8 : s + 8;
+    if (square_color[ahead] != EMPTY) return;
+    const bool promotes = us == WHITE ? s <= 15 : s >= 48;
+    if constexpr (!quiet) {
+        if (promotes) push_move(s, ahead, MOVE_PAWN);
+        return;
+    }
+    push_move(s, ahead, MOVE_PAWN);
+    const bool at_home = us == WHITE ? s >= 48 : s <= 15;
+    const int two_ahead = us == WHITE ? s - 16 : s + 16;
+    if (at_home && square_color[two_ahead] == EMPTY) push_move(s, two_ahead, MOVE_PAWN | MOVE_DOUBLE_PUSH);
+}
+
+// A knight's or king's steps: the table bits ascend in the order of
+// piece_directions, so the lowest first keeps the generation order.
+template <bool quiet>
+void step_moves(int s, Bitboard steps) {
+    const Bitboard enemy = color_bitboard[side_not_to_move];
+    if constexpr (!quiet) {
+        for (Bitboard targets = steps & enemy; targets;) push_capture(s, pop_lowest_square(targets));
+        return;
+    }
+    for (Bitboard targets = steps & ~color_bitboard[side_to_move]; targets;) {
+        const int to = pop_lowest_square(targets);
+        if (enemy & square_bit(to))
+            push_capture(s, to);
+        else
+            push_quiet(s, to);
     }
 }
 
-// Traces a piece's rays; quiet moves only when `quiet` is set.
-void piece_moves(int s, bool quiet) {
+// A slider's moves: its rays traced on the border board in the order of
+// piece_directions, one lookup per square passed.
+void slider_moves(int s) {
     const int piece = square_piece[s];
     for (int d = 0; d < piece_direction_count[piece]; ++d) {
         const int step = piece_directions[piece][d];
@@ -81,12 +129,65 @@ void piece_moves(int s, bool quiet) {
             current = border_board[square_to_border[current] + step];
             if (current == -1) break;
             if (square_color[current] != EMPTY) {
-                if (square_color[current] == side_not_to_move) push_move(s, current, MOVE_CAPTURE);
+                if (square_color[current] == side_not_to_move) push_capture(s, current);
                 break;
             }
-            if (quiet) push_move(s, current, 0);
-            if (!piece_slides[piece]) break;
+            push_quiet(s, current);
         }
+    }
+}
+
+// A slider's captures, line by line in the same order: only the first piece
+// on a line can be taken, and only a line that holds an opponent's piece
+// can end in a capture.
+template <int count>
+void slider_captures(int s, const int (&directions)[count]) {
+    const Bitboard occupied = color_bitboard[WHITE] | color_bitboard[BLACK];
+    const Bitboard enemy = color_bitboard[side_not_to_move];
+    for (const int d : directions) {
+        const Bitboard line = ray[s][d];
+        if (!(line & enemy)) continue;
+        const int blocker = first_blocker(line & occupied, d);
+        if (enemy & square_bit(blocker)) push_capture(s, blocker);
+    }
+}
+
+constexpr int queen_directions[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+
+constexpr Bitboard FILE_A = 0x0101010101010101ull;
+constexpr Bitboard FILE_H = FILE_A << 7;
+constexpr Bitboard ROW_1 = 0xFFull << 8;   // White's last row before promotion
+constexpr Bitboard ROW_6 = 0xFFull << 48;  // Black's
+
+// The pawns of the side to move that have a capture or a promotion by
+// advance; generate_captures has nothing for the others. A White pawn on s
+// takes on s - 9 unless it stands on file a and on s - 7 unless on file h; a
+// Black pawn on s + 7 and s + 9 likewise.
+Bitboard pawns_with_captures() {
+    const int us = side_to_move;
+    const Bitboard enemy = color_bitboard[us ^ 1];
+    const Bitboard empty = ~(color_bitboard[WHITE] | color_bitboard[BLACK]);
+    const Bitboard active = us == WHITE
+                                ? ((enemy << 9) & ~FILE_A) | ((enemy << 7) & ~FILE_H) | (ROW_1 & (empty << 8))
+                                : ((enemy >> 7) & ~FILE_A) | ((enemy >> 9) & ~FILE_H) | (ROW_6 & (empty >> 8));
+    return piece_bitboard[us][PAWN] & active;
+}
+
+template <bool quiet>
+void piece_moves(int s) {
+    switch (square_piece[s]) {
+        case PAWN: pawn_moves<quiet>(s); break;
+        case KNIGHT: step_moves<quiet>(s, knight_attacks[s]); break;
+        case BISHOP:
+            if constexpr (quiet) slider_moves(s); else slider_captures(s, bishop_directions);
+            break;
+        case ROOK:
+            if constexpr (quiet) slider_moves(s); else slider_captures(s, rook_directions);
+            break;
+        case QUEEN:
+            if constexpr (quiet) slider_moves(s); else slider_captures(s, queen_directions);
+            break;
+        default: step_moves<quiet>(s, king_attacks[s]); break;
     }
 }
 
@@ -114,27 +215,11 @@ void en_passant_moves() {
 
 }  // namespace
 
+// Both generators visit the side's squares from the lowest, the order of a
+// scan of all 64.
 int generate_moves() {
     if (!begin_generation()) return 0;
-    for (int s = 0; s < 64; ++s) {
-        if (square_color[s] != side_to_move) continue;
-        if (square_piece[s] != PAWN) {
-            piece_moves(s, true);
-            continue;
-        }
-        pawn_captures(s);
-        if (side_to_move == WHITE) {
-            if (square_color[s - 8] == EMPTY) {
-                push_move(s, s - 8, MOVE_PAWN);
-                if (s >= 48 && square_color[s - 16] == EMPTY) push_move(s, s - 16, MOVE_PAWN | MOVE_DOUBLE_PUSH);
-            }
-        } else {
-            if (square_color[s + 8] == EMPTY) {
-                push_move(s, s + 8, MOVE_PAWN);
-                if (s <= 15 && square_color[s + 16] == EMPTY) push_move(s, s + 16, MOVE_PAWN | MOVE_DOUBLE_PUSH);
-            }
-        }
-    }
+    for (Bitboard own = color_bitboard[side_to_move]; own;) piece_moves<true>(pop_lowest_square(own));
     // Castling by the rights alone; make_move tests the squares.
     if (side_to_move == WHITE) {
         if (castle_rights & CASTLE_WHITE_KINGSIDE) push_move(E1, G1, MOVE_CASTLE);
@@ -149,19 +234,8 @@ int generate_moves() {
 
 int generate_captures() {
     if (!begin_generation()) return 0;
-    for (int s = 0; s < 64; ++s) {
-        if (square_color[s] != side_to_move) continue;
-        if (square_piece[s] != PAWN) {
-            piece_moves(s, false);
-            continue;
-        }
-        pawn_captures(s);
-        if (side_to_move == WHITE) {
-            if (s <= 15 && square_color[s - 8] == EMPTY) push_move(s, s - 8, MOVE_PAWN);
-        } else {
-            if (s >= 48 && square_color[s + 8] == EMPTY) push_move(s, s + 8, MOVE_PAWN);
-        }
-    }
+    const Bitboard movers = (color_bitboard[side_to_move] & ~piece_bitboard[side_to_move][PAWN]) | pawns_with_captures();
+    for (Bitboard own = movers; own;) piece_moves<false>(pop_lowest_square(own));
     en_passant_moves();
     return end_generation();
 }

@@ -3,11 +3,12 @@
 
 #include <iterator>
 
+#include "board/attack.h"
 #include "board/zobrist.h"
 
 // Entry 10r + c is the square 8(r - 2) + (c - 1) inside rows 2..9 and
 // columns 1..8, and -1 on the border.
-const int border_board[120] = {
+constexpr int border_board[120] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,
     -1,  0,  1,  2,  3,  4,  5,  6,  7, -1,
@@ -23,7 +24,7 @@ const int border_board[120] = {
 };
 static_assert(std::size(border_board) == 120);
 
-const int square_to_border[64] = {
+constexpr int square_to_border[64] = {
     21, 22, 23, 24, 25, 26, 27, 28,
     31, 32, 33, 34, 35, 36, 37, 38,
     41, 42, 43, 44, 45, 46, 47, 48,
@@ -34,11 +35,11 @@ const int square_to_border[64] = {
     91, 92, 93, 94, 95, 96, 97, 98,
 };
 
-const int piece_slides[6] = {0, 0, 1, 1, 1, 0};
-const int piece_direction_count[6] = {0, 8, 4, 4, 8, 8};
+constexpr int piece_slides[6] = {0, 0, 1, 1, 1, 0};
+constexpr int piece_direction_count[6] = {0, 8, 4, 4, 8, 8};
 
 // The order of the directions fixes the order of generated moves.
-const int piece_directions[6][8] = {
+constexpr int piece_directions[6][8] = {
     {0, 0, 0, 0, 0, 0, 0, 0},
     {-21, -19, -12, -8, 8, 12, 19, 21},
     {-11, -9, 9, 11, 0, 0, 0, 0},
@@ -46,6 +47,47 @@ const int piece_directions[6][8] = {
     {-11, -10, -9, -1, 1, 9, 10, 11},
     {-11, -10, -9, -1, 1, 9, 10, 11},
 };
+
+// The bitboard tables describe the same geometry as the border board: the
+// directions are the same lines in the same order, every ray traced here is
+// the table's ray, every knight and king step a table bit. Knight and king
+// steps run in ascending square order, so visiting their table bits from
+// the lowest keeps the generation order.
+constexpr bool bitboards_match_the_border_board() {
+    constexpr int queen_steps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+    for (int d = 0; d < 8; ++d)
+        if (piece_directions[QUEEN][d] != queen_steps[d] || piece_directions[KING][d] != queen_steps[d]) return false;
+    for (int i = 0; i < 4; ++i)
+        if (piece_directions[BISHOP][i] != queen_steps[bishop_directions[i]] ||
+            piece_directions[ROOK][i] != queen_steps[rook_directions[i]])
+            return false;
+    for (int s = 0; s < 64; ++s) {
+        Bitboard knight = 0, king = 0;
+        int last_knight = -1, last_king = -1;
+        for (int d = 0; d < 8; ++d) {
+            const int k = border_board[square_to_border[s] + piece_directions[KNIGHT][d]];
+            if (k != -1) {
+                if (k < last_knight) return false;
+                last_knight = k;
+                knight |= square_bit(k);
+            }
+            const int g = border_board[square_to_border[s] + piece_directions[KING][d]];
+            if (g != -1) {
+                if (g < last_king) return false;
+                last_king = g;
+                king |= square_bit(g);
+            }
+            Bitboard line = 0;
+            for (int t = border_board[square_to_border[s] + queen_steps[d]]; t != -1;
+                 t = border_board[square_to_border[t] + queen_steps[d]])
+                line |= square_bit(t);
+            if (line != ray[s][d]) return false;
+        }
+        if (knight != knight_attacks[s] || king != king_attacks[s]) return false;
+    }
+    return true;
+}
+static_assert(bitboards_match_the_border_board());
 
 // castle_rights is ANDed with the entries of a move's from and to squares.
 const int castle_keep_mask[64] = {
@@ -97,6 +139,73 @@ int ply_first_move[MAX_PLY];
 UndoRecord game_history[HISTORY_SIZE];
 int history_score[64][64];
 
+Bitboard color_bitboard[2];
+Bitboard piece_bitboard[2][6];
+int piece_count[2][6];
+std::uint32_t piece_hash;
+int check_status[2];
+
+namespace {
+
+struct BoardState {
+    Bitboard colors[2];
+    Bitboard pieces[2][6];
+    int counts[2][6];
+    int kings[2];  // the first king of each colour, -1 for none
+    std::uint32_t hash;
+};
+
+// What the derived state must be for the present board arrays.
+BoardState state_of_board() {
+    BoardState b{};
+    b.kings[WHITE] = b.kings[BLACK] = -1;
+    for (int s = 0; s < 64; ++s) {
+        const int c = square_color[s];
+        const int p = square_piece[s];
+        if (c != WHITE && c != BLACK) continue;
+        if (p < PAWN || p > KING) continue;
+        b.colors[c] |= square_bit(s);
+        b.pieces[c][p] |= square_bit(s);
+        ++b.counts[c][p];
+        if (p == KING && b.kings[c] == -1) b.kings[c] = s;
+        b.hash ^= zobrist_piece[c][p][s];
+    }
+    return b;
+}
+
+}  // namespace
+
+void rebuild_board_state() {
+    const BoardState b = state_of_board();
+    for (int c = WHITE; c <= BLACK; ++c) {
+        color_bitboard[c] = b.colors[c];
+        for (int p = PAWN; p <= KING; ++p) {
+            piece_bitboard[c][p] = b.pieces[c][p];
+            piece_count[c][p] = b.counts[c][p];
+        }
+        check_status[c] = -1;
+    }
+    piece_hash = b.hash;
+}
+
+bool board_state_is_ok() {
+    const BoardState b = state_of_board();
+    for (int c = WHITE; c <= BLACK; ++c) {
+        if (color_bitboard[c] != b.colors[c]) return false;
+        for (int p = PAWN; p <= KING; ++p)
+            if (piece_bitboard[c][p] != b.pieces[c][p] || piece_count[c][p] != b.counts[c][p]) return false;
+        if (check_status[c] < -1 || check_status[c] > 1) return false;
+    }
+    if (piece_hash != b.hash) return false;
+    // A known check status must be the answer the attack test gives now.
+    for (int c = WHITE; c <= BLACK; ++c) {
+        if (check_status[c] == -1) continue;
+        const int attacked = b.kings[c] == -1 ? 1 : is_attacked(b.kings[c], c ^ 1);
+        if (check_status[c] != attacked) return false;
+    }
+    return true;
+}
+
 void reset_position() {
     for (int s = 0; s < 64; ++s) {
         square_color[s] = initial_color[s];
@@ -109,6 +218,7 @@ void reset_position() {
     halfmove_clock = 0;
     search_ply = 0;
     history_ply = 0;
+    rebuild_board_state();
     compute_hash();
     ply_first_move[0] = 0;
 }
@@ -142,6 +252,7 @@ bool position_is_ok(bool check_hash) {
     if (halfmove_clock < 0) return false;
     if (search_ply < 0 || search_ply >= MAX_PLY) return false;
     if (history_ply < 0 || history_ply > HISTORY_SIZE) return false;
+    if (!board_state_is_ok()) return false;
     if (check_hash) {
         const std::uint32_t saved = position_hash;
         compute_hash();

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "board/bitboard.h"
+
 #ifndef TAVRIN_SLOW_CHECKS
 #define TAVRIN_SLOW_CHECKS 0
 #endif
@@ -70,6 +72,7 @@ struct UndoRecord {
     std::int32_t ep_square;
     std::int32_t halfmove_clock;
     std::uint32_t hash;
+    std::int32_t check_status[2];  // check_status before the move
 };
 
 // Geometry: a 10x12 board with a two-row, one-column border of -1.
@@ -107,13 +110,37 @@ extern int ply_first_move[MAX_PLY];
 extern UndoRecord game_history[HISTORY_SIZE];
 extern int history_score[64][64];
 
+// Derived from the two board arrays and kept in step by make_move and
+// unmake_move. Code that writes the board arrays directly must call
+// rebuild_board_state before anything reads the position.
+extern Bitboard color_bitboard[2];      // squares of each colour
+extern Bitboard piece_bitboard[2][6];   // squares of each colour's pieces of each kind
+extern int piece_count[2][6];
+extern std::uint32_t piece_hash;        // the piece keys of compute_hash, without side and en passant
+// Whether each colour's king is attacked: 1 or 0, -1 until side_in_check asks.
+extern int check_status[2];
+
 // Sets the standard start position (needs init_zobrist first).
 void reset_position();
+
+// The square of the colour's king, -1 if it has none (the first of two that
+// a test has put down).
+inline int king_square(int colour) {
+    const Bitboard kings = piece_bitboard[colour][KING];
+    return kings ? lowest_square(kings) : -1;
+}
+
+// Recomputes all the derived state above from the board arrays.
+void rebuild_board_state();
+
+// Compares the derived state with a rebuild from the board arrays; a known
+// check_status must also agree with a fresh attack test.
+bool board_state_is_ok();
 
 // The board alone: both arrays agree and hold valid codes, at most one king
 // per colour, no pawn on a back rank, side_not_to_move is the other side.
 bool board_is_ok();
 
 // Recomputes from scratch what must agree: the board, exactly one king each,
-// the counters in range, the hash (when `check_hash`).
+// the counters in range, the derived state, the hash (when `check_hash`).
 bool position_is_ok(bool check_hash = true);

@@ -1,9 +1,12 @@
 // Static evaluation: material, piece-square tables, pawn structure, rook files, king term.
 #include "eval/evaluate.h"
 
+#include <cassert>
+#include <cstring>
 #include <iterator>
 
 #include "eval/king_safety.h"
+#include "eval/pawn_cache.h"
 
 constexpr int piece_value[] = {100, 305, 330, 475, 900, 0};
 static_assert(std::size(piece_value) == 6 && KING == 5);
@@ -89,19 +92,22 @@ int pawn_file_rank[2][10];
 int piece_material[2];
 int pawn_material[2];
 
-// File and seventh-rank bonus of a rook of `color` on file index k (file + 1)
-// and `row`. A file without White pawns reads 0, one without Black pawns 7.
-static int rook_term(int k, int row, int color) {
+int rook_file_bonus(int k, int color) {
     const int own = pawn_file_rank[color][k];
     const int enemy = pawn_file_rank[color ^ 1][k];
     const int own_none = color == WHITE ? 0 : 7;
     const int enemy_none = color == WHITE ? 7 : 0;
-    const int seventh_row = color == WHITE ? 1 : 6;
-    int score = 0;
-    if (own == own_none) score += enemy == enemy_none ? ROOK_OPEN_FILE_BONUS : ROOK_HALF_OPEN_FILE_BONUS;
-    if (row == seventh_row) score += ROOK_SEVENTH_RANK_BONUS;
-    return score;
+    if (own != own_none) return 0;
+    return enemy == enemy_none ? ROOK_OPEN_FILE_BONUS : ROOK_HALF_OPEN_FILE_BONUS;
 }
+
+static int rook_row_bonus(int row, int color) {
+    return row == (color == WHITE ? 1 : 6) ? ROOK_SEVENTH_RANK_BONUS : 0;
+}
+
+// File and seventh-rank bonus of a rook of `color` on file index k (file + 1)
+// and `row`.
+static int rook_term(int k, int row, int color) { return rook_file_bonus(k, color) + rook_row_bonus(row, color); }
 
 int eval_white_pawn(int square) {
     const int r = square / 8;
@@ -135,7 +141,7 @@ int eval_black_pawn(int square) {
 
 // Two passes: the first condenses pawns and material into the scratch so
 // that every structure test in the second is a few lookups, never a scan.
-int evaluate() {
+int evaluate_from_scratch() {
     // 1. Reset the scratch, the sentinel files included.
     for (int k = 0; k < 10; ++k) {
         pawn_file_rank[WHITE][k] = 0;
@@ -206,4 +212,58 @@ int evaluate() {
 
     // 5. From the side to move's point of view.
     return side_to_move == WHITE ? white_score - black_score : black_score - white_score;
+}
+
+// Placement of the pieces of `color` other than pawns, from the bitboards;
+// pawn structure, rook files and king shelter come from the pawn cache.
+template <int color>
+static int placement_score(const PawnEntry& pawns) {
+    const Bitboard* pieces = piece_bitboard[color];
+    constexpr int flip = color == WHITE ? 0 : 56;  // mirror_square[s] is s ^ 56
+    int score = pawns.pawn_score[color];
+    for (Bitboard b = pieces[KNIGHT]; b;) score += knight_table[pop_lowest_square(b) ^ flip];
+    for (Bitboard b = pieces[BISHOP]; b;) score += bishop_table[pop_lowest_square(b) ^ flip];
+    // Squares are never negative: & 7 and >> 3 are the file and the row.
+    for (Bitboard b = pieces[ROOK]; b;) {
+        const int s = pop_lowest_square(b);
+        score += pawns.rook_file_bonus[color][s & 7] + rook_row_bonus(s >> 3, color);
+    }
+    const int enemy_material = piece_material[color ^ 1];
+    for (Bitboard b = pieces[KING]; b;) {
+        const int s = pop_lowest_square(b);
+        score += enemy_material > ENDGAME_PIECE_MATERIAL
+                     ? scaled_king_term(king_table[s ^ flip], pawns.king_shelter[color][s & 7], enemy_material)
+                     : king_endgame_table[s ^ flip];
+    }
+    return score;
+}
+
+// The plain evaluation gives `score` and leaves the scratch as it is.
+[[maybe_unused]] static bool agrees_with_scratch(int score) {
+    int file_rank[2][10];
+    std::memcpy(file_rank, pawn_file_rank, sizeof file_rank);
+    const int material[2] = {piece_material[WHITE], piece_material[BLACK]};
+    const int pawns[2] = {pawn_material[WHITE], pawn_material[BLACK]};
+    return evaluate_from_scratch() == score && std::memcmp(file_rank, pawn_file_rank, sizeof file_rank) == 0 &&
+           material[WHITE] == piece_material[WHITE] && material[BLACK] == piece_material[BLACK] &&
+           pawns[WHITE] == pawn_material[WHITE] && pawns[BLACK] == pawn_material[BLACK];
+}
+
+// The same sums as evaluate_from_scratch, read from the kept piece counts
+// and bitboards and the pawn cache; it leaves the same scratch.
+int evaluate() {
+    const PawnEntry& pawns = probe_pawn_cache(piece_bitboard[WHITE][PAWN], piece_bitboard[BLACK][PAWN]);
+    std::memcpy(pawn_file_rank, pawns.file_rank, sizeof pawn_file_rank);
+    for (int color = WHITE; color <= BLACK; ++color) {
+        const int* count = piece_count[color];
+        piece_material[color] = count[KNIGHT] * piece_value[KNIGHT] + count[BISHOP] * piece_value[BISHOP] +
+                                count[ROOK] * piece_value[ROOK] + count[QUEEN] * piece_value[QUEEN];
+        pawn_material[color] = count[PAWN] * piece_value[PAWN];
+    }
+    const int white_score = piece_material[WHITE] + pawn_material[WHITE] + placement_score<WHITE>(pawns);
+    const int black_score = piece_material[BLACK] + pawn_material[BLACK] + placement_score<BLACK>(pawns);
+    // side_to_move is 0 or 1: the sign without a branch.
+    const int score = (1 - 2 * side_to_move) * (white_score - black_score);
+    if constexpr (SLOW_CHECKS) assert(agrees_with_scratch(score));
+    return score;
 }

@@ -21,8 +21,8 @@ extern const int knight_table[];
 extern const int bishop_table[];
 extern const int king_endgame_table[];
 
-// Scratch rebuilt by every evaluate() in its first pass and read only during
-// that call. pawn_file_rank[c][file + 1] holds the row of the least advanced
+// Scratch set by every evaluate() and read only during that call (and by
+// the pawn cache while it fills an entry). pawn_file_rank[c][file + 1] holds the row of the least advanced
 // pawn of colour c on the file: 0 means no White pawn, 7 no Black pawn;
 // indices 0 and 9 are pawnless sentinel files so neighbours need no bounds test.
 extern int pawn_file_rank[2][10];
@@ -30,10 +30,19 @@ extern int piece_material[2];  // non-pawn material per colour
 extern int pawn_material[2];   // 100 per pawn
 
 // Score of the position from side_to_move's point of view, pawn = 100.
-// Reads only square_color, square_piece and side_to_move; not reentrant.
+// Reads the board through its kept bitboards and counts, and the pawn
+// cache; not reentrant.
 int evaluate();
+
+// The same score by two passes over square_color and square_piece, the
+// plain version that evaluate is checked against; it leaves the same scratch.
+int evaluate_from_scratch();
 
 // Positional score (no material) of the pawn on `square`; valid only inside
 // evaluate, after its first pass has built pawn_file_rank.
 int eval_white_pawn(int square);
 int eval_black_pawn(int square);
+
+// File bonus of a rook of `color` on pawn_file_rank index k (file + 1):
+// open, half-open or none. Valid only inside evaluate, after its first pass.
+int rook_file_bonus(int k, int color);

@@ -46,32 +46,44 @@ static int central_open_files(int file) {
     return penalty;
 }
 
-// The king term from its table value: the shelter of its wing, or the open
-// files around a central king, scaled by the enemy's piece material. The far
-// file of the wing counts half; halving is `/ 2`, which rounds the
-// never-positive shelter values toward zero (-25 gives -12), as a shift would
-// not, and the scaling truncates toward zero too.
+// The pawn part of the king term from the shelter values of the files
+// (indexed 1..8 like pawn_file_rank): the shelter of its wing, or the open
+// files around a central king. The far file of the wing counts half;
+// halving is `/ 2`, which rounds the never-positive shelter values toward
+// zero (-25 gives -12), as a shift would not.
+static int king_shelter(const int* file_shelter, int file) {
+    if (file <= 2) return file_shelter[1] + file_shelter[2] + file_shelter[3] / 2;
+    if (file >= 5) return file_shelter[8] + file_shelter[7] + file_shelter[6] / 2;
+    return -central_open_files(file);
+}
+
+// The shelter of every file once, then the king's part for every file.
 template <int (*shelter_file)(int)>
-static int king_term(int table_value, int file, int enemy_material) {
-    int t = table_value;
-    if (file <= 2) {
-        t += shelter_file(1);
-        t += shelter_file(2);
-        t += shelter_file(3) / 2;
-    } else if (file >= 5) {
-        t += shelter_file(8);
-        t += shelter_file(7);
-        t += shelter_file(6) / 2;
-    } else {
-        t -= central_open_files(file);
-    }
-    return t * enemy_material / FULL_PIECE_MATERIAL;
+static void king_shelters(int* by_file) {
+    int file_shelter[10] = {};
+    for (int k = 1; k <= 8; ++k) file_shelter[k] = shelter_file(k);
+    for (int file = 0; file < 8; ++file) by_file[file] = king_shelter(file_shelter, file);
+}
+
+void white_king_shelters(int* by_file) { king_shelters<white_shelter_file>(by_file); }
+void black_king_shelters(int* by_file) { king_shelters<black_shelter_file>(by_file); }
+
+int white_king_shelter(int file) {
+    int by_file[8];
+    white_king_shelters(by_file);
+    return by_file[file];
+}
+
+int black_king_shelter(int file) {
+    int by_file[8];
+    black_king_shelters(by_file);
+    return by_file[file];
 }
 
 int eval_white_king(int square) {
-    return king_term<white_shelter_file>(king_table[square], square % 8, piece_material[BLACK]);
+    return scaled_king_term(king_table[square], white_king_shelter(square % 8), piece_material[BLACK]);
 }
 
 int eval_black_king(int square) {
-    return king_term<black_shelter_file>(king_table[mirror_square[square]], square % 8, piece_material[WHITE]);
+    return scaled_king_term(king_table[mirror_square[square]], black_king_shelter(square % 8), piece_material[WHITE]);
 }

@@ -56,6 +56,7 @@ TEST(BoardAttack, AgreesWithThePlainVersionAlongRandomGames) {
 TEST(BoardAttack, MissingKingCountsAsInCheck) {
     load("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
     square_color[square("e8")] = square_piece[square("e8")] = EMPTY;
+    rebuild_board_state();
     EXPECT_EQ(side_in_check(BLACK), 1);
     EXPECT_EQ(side_in_check(WHITE), 0);
 }

@@ -57,14 +57,17 @@ TEST_F(BoardMovegen, EnPassantOnlyBehindAPawnThatJustPassed) {
     load(fen);
     square_color[square("d6")] = BLACK;  // something stands on d6
     square_piece[square("d6")] = KNIGHT;
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     load(fen);
     square_piece[square("d5")] = ROOK;  // not a pawn on d5
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     load(fen);
     square_color[square("d5")] = square_piece[square("d5")] = EMPTY;  // nothing on d5
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 
     load(fen);
@@ -78,6 +81,7 @@ TEST_F(BoardMovegen, EnPassantOnlyBehindAPawnThatJustPassed) {
     EXPECT_EQ(ep_entries(), 0);
     ep_square = square("e3");
     square_piece[square("e4")] = BISHOP;
+    rebuild_board_state();
     EXPECT_EQ(ep_entries(), 0);
 }
 

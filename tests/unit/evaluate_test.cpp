@@ -22,9 +22,11 @@ int piece_worth(const char* name) {
     const int s = square(name), color = square_color[s], piece = square_piece[s];
     const int with = evaluate();
     square_color[s] = square_piece[s] = EMPTY;
+    rebuild_board_state();
     const int without = evaluate();
     square_color[s] = color;
     square_piece[s] = piece;
+    rebuild_board_state();
     return color == side_to_move ? with - without : without - with;
 }
 
@@ -38,6 +40,7 @@ void mirror_position() {
     for (int s = 0; s < 64; ++s)
         if (square_color[s] != EMPTY) square_color[s] ^= 1;
     std::swap(side_to_move, side_not_to_move);
+    rebuild_board_state();
 }
 
 }  // namespace
