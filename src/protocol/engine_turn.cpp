@@ -45,7 +45,14 @@ void print_thinking_line(const Iteration& iteration) {
 }
 
 void engine_turn() {
-    // 1. Search; protocol 2 listens meanwhile.
+    // 1. Protocol 2 does not search a game that has ended: its result was
+    //    announced with the move that ended it.
+    if (protocol_version >= 2 && game_first_legal_move() == 0) {
+        engine_side = EMPTY;
+        return;
+    }
+
+    // 2. Search; protocol 2 listens meanwhile.
     iteration_reporter = print_thinking_line;
     move_now = false;
     search_interrupted = false;
@@ -53,11 +60,11 @@ void engine_turn() {
     Move move = choose_for_interface(post_mode);
     search_should_stop = nullptr;
 
-    // 2. A command that ended the search comes first, and no move is played.
+    // 3. A command that ended the search comes first, and no move is played.
     if (quit_requested || search_interrupted) return;
     if (move == 0 && move_now) move = game_first_legal_move();
 
-    // 3. Play. A move that cannot be played (none found, or refused) ends in
+    // 4. Play. A move that cannot be played (none found, or refused) ends in
     //    force mode without a word, so the engine never announces an
     //    illegal move.
     if (move == 0 || !game_play_move(move)) {

@@ -6,7 +6,9 @@
 
 namespace {
 
-constexpr std::int64_t PER_MOVE_MARGIN_MS = 100;
+// Under "st" the interface counts a move late by its own clock, pipes and
+// scheduling included; on a busy machine those took up to 100 ms.
+constexpr std::int64_t PER_MOVE_MARGIN_MS = 300;
 constexpr std::int64_t LONGEST_BUDGET_MS = 1LL << 30;  // twelve days: a budget still fits its int32
 
 std::int32_t clamp_budget(std::int64_t ms) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, 0, LONGEST_BUDGET_MS)); }
@@ -22,7 +24,7 @@ std::int32_t budget_from_clock(std::int64_t remaining_ms, std::int64_t increment
 
 std::int32_t budget_per_move(std::int64_t seconds) {
     const std::int64_t ms = std::clamp<std::int64_t>(seconds, 0, LONGEST_BUDGET_MS / 1000) * 1000;
-    return clamp_budget(std::max(ms - PER_MOVE_MARGIN_MS, ms / 2));
+    return clamp_budget(std::max(ms - PER_MOVE_MARGIN_MS, ms * 3 / 4));
 }
 
 std::int32_t budget_for_move_time(std::int64_t ms) {

@@ -21,7 +21,7 @@ constexpr int CLOCK_HORIZON_MOVES = 30;
 std::int32_t budget_from_clock(std::int64_t remaining_ms, std::int64_t increment_ms, int moves_to_go);
 
 // The time for one move when each move has `seconds` of its own: all of it
-// but a margin of 100 ms (half of it for very short times).
+// but a margin of 300 ms (a quarter of it for very short times).
 std::int32_t budget_per_move(std::int64_t seconds);
 
 // The time for one move that must take at most `ms`: all of it but the

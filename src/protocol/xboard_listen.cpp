@@ -126,6 +126,10 @@ void position_changed() { analysis_due = true; }
 bool analysis_turn() {
     if (!analysing || !analysis_due || line_waiting() || deferred_line_waiting()) return false;
     root_move_total = legal_root_moves();
+    if (root_move_total == 0) {  // mate or stalemate: nothing to think about
+        analysis_due = false;
+        return false;
+    }
     depth_limit = MAX_PLY - 1;
     time_budget_ms = DEPTH_ONLY_BUDGET_MS;
     search_without_deadline = true;

@@ -99,6 +99,8 @@ TEST(Xboard2, MateScoresReadAsMates) {
     const std::string out = session2("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\nsd 2\npost\ngo\n");
     EXPECT_TRUE(std::regex_search(out, std::regex("\n2 100001 \\d+ \\d+ d1d8\n"))) << out;
     EXPECT_NE(out.find("move d1d8\n1-0 {White wins}\n"), std::string::npos) << out;
+    // A mated engine does not think any more.
+    EXPECT_EQ(session2("setboard 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1\nsd 2\npost\ngo\nping 1\n"), "pong 1\n");
 }
 
 TEST(Xboard2, GamesOfThousandsOfPliesArePlayedToTheirEndInBothVersions) {

@@ -25,7 +25,8 @@ TEST(TimeControl, AShareOfTheClockThatNeverReachesItsEnd) {
     EXPECT_EQ(budget_from_clock(-5000, -10, -3), 0);
     EXPECT_GT(budget_from_clock(INT64_MAX / 4, INT64_MAX / 4, 0), 0);
     // A fixed time per move keeps a margin.
-    EXPECT_EQ(budget_per_move(2), 1900);
+    EXPECT_EQ(budget_per_move(2), 1700);
+    EXPECT_EQ(budget_per_move(1), 750);
     EXPECT_EQ(budget_per_move(0), 0);
     EXPECT_GT(budget_per_move(INT64_MAX), 0);
 }
@@ -52,12 +53,12 @@ TEST_F(XboardClock, TimeControlsAndTheDepthCapAreIndependent) {
     carry_out_line("st 2\n");
     carry_out_line("time 500\n");  // only the clock: st still rules
     set_search_limits();
-    EXPECT_EQ(time_budget_ms, 1900);
+    EXPECT_EQ(time_budget_ms, 1700);
     EXPECT_EQ(depth_limit, SEARCH_DEPTH_FOR_TIME);
 
     carry_out_line("sd 4\n");
     set_search_limits();
-    EXPECT_EQ(time_budget_ms, 1900);
+    EXPECT_EQ(time_budget_ms, 1700);
     EXPECT_EQ(depth_limit, 4);
 
     carry_out_line("level 40 5 0\n");
