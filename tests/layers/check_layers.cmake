@@ -2,8 +2,9 @@
 #   cmake -DROOT=<folder holding src/ and tools/> -P check_layers.cmake
 #
 # The layers, lowest first: board, eval, then the search with the book beside
-# it, then the game layer (protocol/game.*) and the front ends (the rest of
-# protocol/). The tools use everything below the front ends.
+# it, then the game layer (protocol/game.* and protocol/time_control.*) and
+# the front ends (the rest of protocol/). The tools use everything below the
+# front ends.
 cmake_minimum_required(VERSION 3.22)
 if(NOT ROOT)
   message(FATAL_ERROR "ROOT is not set")
