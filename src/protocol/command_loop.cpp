@@ -207,17 +207,6 @@ constexpr Command protocol2_commands[] = {
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-// The first word of the line (`word` has room for the line's length); false
-// for a line of only white space.
-bool take_first_word(const char* line, char* word, std::size_t room) {
-    const char* p = line;
-    while (is_blank(*p)) ++p;
-    std::size_t n = 0;
-    while (*p && !is_blank(*p) && n + 1 < room) word[n++] = *p++;
-    word[n] = '\0';
-    return n > 0;
-}
-
 template <std::size_t N>
 bool run_from_table(const Command (&table)[N], const char* line, const char* word) {
     for (const Command& command : table) {
@@ -230,6 +219,15 @@ bool run_from_table(const Command (&table)[N], const char* line, const char* wor
 }
 
 }  // namespace
+
+bool take_first_word(const char* line, char* word, std::size_t room) {
+    const char* p = line;
+    while (is_blank(*p)) ++p;
+    std::size_t n = 0;
+    while (*p && !is_blank(*p) && n + 1 < room) word[n++] = *p++;
+    word[n] = '\0';
+    return n > 0;
+}
 
 int read_command_number(const char* line, const char* name, int* value) {
     const std::size_t name_length = std::strlen(name);

@@ -1,5 +1,6 @@
 // Start-up and the xboard command loop, in protocol version 1 or 2.
 #pragma once
+#include <cstddef>
 
 // 1 from start-up; 2 for good once "protover" names version 2 or later.
 // Written only by the command loop.
@@ -23,6 +24,10 @@ void command_loop();
 // Carries out one line as the loop does: the command its first word names,
 // or else a move. Returns false once "quit" has been read.
 bool carry_out_line(const char* line);
+
+// The first word of the line, cut to fit `room`; false for a line of only
+// white space.
+bool take_first_word(const char* line, char* word, std::size_t room);
 
 // "%d" after the command's letters, as the time commands read it: the
 // letters from the first character, any white space, an optionally signed

@@ -75,12 +75,13 @@ int occurrences_by_rules() {
     return count;
 }
 
-}  // namespace
-
+// Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
 void regenerate_move_list() {
     search_ply = 0;
     generate_moves();
 }
+
+}  // namespace
 
 void game_new() {
     reset_position();
@@ -129,21 +130,12 @@ bool game_take_back(int plies) {
 }
 
 GameEnd game_end(RepetitionRule rule) {
-    // 1. Is any move of the ply-0 list legal?
-    bool has_legal_move = false;
-    for (int i = 0; i < ply_first_move[1]; ++i) {
-        if (make_move(move_list[i].move)) {
-            unmake_move();
-            has_legal_move = true;
-            break;
-        }
-    }
-    // 2. Mate or stalemate before any draw by rule.
-    if (!has_legal_move) {
+    // 1. Mate or stalemate before any draw by rule.
+    if (game_first_legal_move() == 0) {
         if (!side_in_check(side_to_move)) return GameEnd::STALEMATE;
         return side_to_move == WHITE ? GameEnd::BLACK_MATES : GameEnd::WHITE_MATES;
     }
-    // 3. Repetition, then the fifty-move rule.
+    // 2. Repetition, then the fifty-move rule.
     const bool repeated =
         rule == RepetitionRule::FOURTH_BY_HASH ? repetition_count() == 3 : occurrences_by_rules() >= 2;
     if (repeated) return GameEnd::REPETITION;

@@ -67,6 +67,3 @@ Move game_choose_move(int output_mode, bool use_book = true);
 // The first legal move of the game position, 0 when there is none: the
 // answer of a search stopped before it found one.
 Move game_first_legal_move();
-
-// Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
-void regenerate_move_list();

@@ -28,14 +28,6 @@ int root_move_total;
 
 char line[LONG_LINE_SIZE];
 
-// The first word of `text` into `word` (truncated to `room`).
-void first_word(const char* text, char* word, std::size_t room) {
-    while (*text == ' ' || *text == '\t') ++text;
-    std::size_t n = 0;
-    while (*text && *text != ' ' && *text != '\t' && n + 1 < room) word[n++] = *text++;
-    word[n] = '\0';
-}
-
 // Commands after which the search's move would be wrong or unwanted: the
 // search ends without a move, and they are carried out next.
 bool ends_the_search(const char* word) {
@@ -73,7 +65,7 @@ bool analysis_must_stop() {
     while (line_waiting()) {
         if (!read_waiting_line()) return true;
         char word[16];
-        first_word(line, word, sizeof word);
+        take_first_word(line, word, sizeof word);
         if (std::strcmp(word, ".") == 0) {
             print_status();
             continue;
@@ -102,7 +94,7 @@ bool engine_search_must_stop() {
     while (line_waiting()) {
         if (!read_waiting_line()) return true;
         char word[16];
-        first_word(line, word, sizeof word);
+        take_first_word(line, word, sizeof word);
         if (word[0] == '\0') continue;
         if (std::strcmp(word, "?") == 0) {
             move_now = true;
