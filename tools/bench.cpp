@@ -7,6 +7,7 @@
 #include "bench_positions.h"
 #include "board/fen.h"
 #include "board/position.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 #include "book/book.h"
 #include "search/driver.h"

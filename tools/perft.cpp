@@ -11,6 +11,7 @@
 #include "board/movegen.h"
 #include "board/perft.h"
 #include "board/position.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include "board/attack.h"
 #include "board/position.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "board/attack.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 
 namespace {

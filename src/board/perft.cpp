@@ -8,6 +8,7 @@
 #include "board/movegen.h"
 #include "board/position.h"
 #include "board/snapshot.h"
+#include "board/state.h"
 
 namespace {
 

@@ -120,27 +120,9 @@ extern std::uint32_t piece_hash;        // the piece keys of compute_hash, witho
 // Whether each colour's king is attacked: 1 or 0, -1 until side_in_check asks.
 extern int check_status[2];
 
-// Sets the standard start position (needs init_zobrist first).
-void reset_position();
-
 // The square of the colour's king, -1 if it has none (the first of two that
 // a test has put down).
 inline int king_square(int colour) {
     const Bitboard kings = piece_bitboard[colour][KING];
     return kings ? lowest_square(kings) : -1;
 }
-
-// Recomputes all the derived state above from the board arrays.
-void rebuild_board_state();
-
-// Compares the derived state with a rebuild from the board arrays; a known
-// check_status must also agree with a fresh attack test.
-bool board_state_is_ok();
-
-// The board alone: both arrays agree and hold valid codes, at most one king
-// per colour, no pawn on a back rank, side_not_to_move is the other side.
-bool board_is_ok();
-
-// Recomputes from scratch what must agree: the board, exactly one king each,
-// the counters in range, the derived state, the hash (when `check_hash`).
-bool position_is_ok(bool check_hash = true);

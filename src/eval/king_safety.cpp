@@ -3,7 +3,7 @@
 
 #include <iterator>
 
-#include "eval/evaluate.h"
+#include "eval/terms.h"
 
 // Home row first, castled squares best; anywhere up the board is exposed.
 constexpr int king_table[] = {

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "board/position.h"
-#include "eval/evaluate.h"
+#include "eval/terms.h"
 #include "eval/king_safety.h"
 
 namespace {

@@ -7,7 +7,9 @@ std::int32_t search_start_ms;
 std::int32_t search_deadline_ms;
 std::jmp_buf abort_point;
 bool search_without_deadline;
-bool (*search_should_stop)();
+bool (*search_should_stop)(void* context);
+void* search_stop_context;
+StopCause search_stop_cause;
 
 std::int32_t clock_ms() {
     const auto since_epoch = std::chrono::system_clock::now().time_since_epoch();
@@ -18,6 +20,7 @@ std::int32_t clock_ms() {
 
 void start_search_clock(std::int32_t budget_ms) {
     search_start_ms = clock_ms();
+    search_stop_cause = StopCause::NONE;
     const std::uint32_t budget = budget_ms > 0 ? static_cast<std::uint32_t>(budget_ms) : 0u;
     search_deadline_ms = static_cast<std::int32_t>(static_cast<std::uint32_t>(search_start_ms) + budget);
 }
@@ -29,7 +32,12 @@ void start_search_clock(std::int32_t budget_ms) {
 void poll_clock() {
     const bool in_time = search_without_deadline ||
                          elapsed_ms(search_start_ms, clock_ms()) < elapsed_ms(search_start_ms, search_deadline_ms);
-    if (in_time && (search_should_stop == nullptr || !search_should_stop())) return;
+    if (!in_time) {
+        search_stop_cause = StopCause::DEADLINE;
+    } else {
+        if (search_should_stop == nullptr || !search_should_stop(search_stop_context)) return;
+        search_stop_cause = StopCause::HOOK;
+    }
     std::longjmp(abort_point, 1);
 }
 

@@ -31,9 +31,15 @@ extern bool search_without_deadline;
 // The search may now run `budget_ms` more, whatever the deadline was.
 void set_deadline_from_now(std::int32_t budget_ms);
 
-// Asked at every poll while set, by a front end that listens during a
-// search: true ends the search at once, as the deadline does.
-extern bool (*search_should_stop)();
+// Asked at every poll while set, with search_stop_context, by the game
+// layer on behalf of a front end that listens during a search: true ends
+// the search at once, as the deadline does.
+extern bool (*search_should_stop)(void* context);
+extern void* search_stop_context;
+
+// Why poll_clock last left a search; NONE from start_search_clock until then.
+enum class StopCause { NONE, DEADLINE, HOOK };
+extern StopCause search_stop_cause;
 
 // Returns while time remains and the front end lets the search go on;
 // otherwise leaves the whole search through abort_point.

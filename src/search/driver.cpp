@@ -11,7 +11,10 @@
 std::int32_t time_budget_ms;
 std::int32_t depth_limit;
 int iteration_depth;
-void (*iteration_reporter)(const Iteration& iteration);
+void (*iteration_reporter)(void* context, const Iteration& iteration);
+void* iteration_report_context;
+bool book_allowed = true;
+bool chosen_from_book;
 
 namespace {
 
@@ -19,15 +22,16 @@ void report_iteration(int depth, int score) {
     if (iteration_reporter == nullptr) return;
     const Iteration iteration = {depth,      score,        static_cast<std::int32_t>(elapsed_ms(search_start_ms, clock_ms())),
                                  node_count, pv_table[0], pv_length[0]};
-    iteration_reporter(iteration);
+    iteration_reporter(iteration_report_context, iteration);
 }
 
 }  // namespace
 
 void choose_move(int output_mode) {
     // 1. A book move is played without searching.
-    pv_table[0][0] = book_probe();
-    if (pv_table[0][0] != -1) return;
+    pv_table[0][0] = book_allowed ? book_probe() : -1;
+    chosen_from_book = pv_table[0][0] != -1;
+    if (chosen_from_book) return;
 
     // 2. At the deadline control comes back here: take back what the
     //    abandoned calls had played and keep the best root move so far.

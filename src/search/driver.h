@@ -13,8 +13,8 @@ constexpr std::int32_t DEPTH_ONLY_BUDGET_MS = 33554432;
 constexpr int OUTPUT_SILENT = 0;
 constexpr int OUTPUT_THINKING = 2;  // one report per finished iteration
 
-// The limits of the next search, 0 until a front end sets them. Written
-// only by the front ends' time commands; read by choose_move.
+// The limits of the next search, 0 until set. Written only by the game
+// layer, from the limits a front end hands it; read by choose_move.
 extern std::int32_t time_budget_ms;
 extern std::int32_t depth_limit;
 
@@ -33,9 +33,15 @@ struct Iteration {
     int pv_length;
 };
 
-// Receives each finished iteration in OUTPUT_THINKING mode. Set by the
-// front end, which decides how thinking is shown; null shows nothing.
-extern void (*iteration_reporter)(const Iteration& iteration);
+// Receives each finished iteration in OUTPUT_THINKING mode, with
+// iteration_report_context. Set by the game layer; null shows nothing.
+extern void (*iteration_reporter)(void* context, const Iteration& iteration);
+extern void* iteration_report_context;
+
+// Whether choose_move asks the book first; written by the game layer.
+extern bool book_allowed;
+// Whether the last choose_move took its move from the book.
+extern bool chosen_from_book;
 
 // Leaves the chosen move in pv_table[0][0] (0 for none), with the position
 // and search_ply as they were. A book move comes back at once, unreported.

@@ -16,6 +16,7 @@
 #include "board/movegen.h"
 #include "board/position.h"
 #include "board/snapshot.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 
 constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";

@@ -10,7 +10,7 @@
 #include "board/make_move.h"
 #include "board/move_text.h"
 #include "board/zobrist.h"
-#include "protocol/game.h"
+#include "game/game.h"
 
 // The game's moves as text, or fewer when the walk runs out of moves that
 // keep to the rules above. Leaves the global game at the start position.

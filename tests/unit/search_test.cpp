@@ -10,7 +10,6 @@
 #include "board_support.h"
 #include "book/book.h"
 #include "eval/evaluate.h"
-#include "protocol/engine_turn.h"
 #include "search/clock.h"
 #include "search/driver.h"
 #include "search/search.h"
@@ -46,7 +45,7 @@ struct Reported {
 
 std::vector<Reported> reported;
 
-void record_iteration(const Iteration& it) {
+void record_iteration(void*, const Iteration& it) {
     Reported r{it.depth, it.score, it.nodes, {}};
     for (int j = 0; j < it.pv_length; ++j) r.pv.push_back(move_to_text(it.pv[j]));
     reported.push_back(r);
@@ -258,17 +257,6 @@ TEST_F(SearchDriver, ZeroBudgetAbandonsAtNode1024AndRestoresThePosition) {
     EXPECT_LT(reported.size(), 4u);
     ASSERT_NE(pv_table[0][0], 0);
     EXPECT_NO_FATAL_FAILURE(play(move_to_text(pv_table[0][0])));
-}
-
-// The xboard thinking line: four numbers, then the variation; the time in
-// centiseconds truncated, promotions in lower case.
-TEST(ThinkingLine, PrintsDepthScoreCentisecondsNodesAndVariation) {
-    const Move pv[] = {pack_move(square("e2"), square("e4"), 0, MOVE_PAWN | MOVE_DOUBLE_PUSH),
-                       pack_move(square("b2"), square("a1"), KNIGHT, MOVE_PAWN | MOVE_PROMOTION | MOVE_CAPTURE)};
-    testing::internal::CaptureStdout();
-    print_thinking_line({3, 15, 129, 1234, pv, 2});
-    print_thinking_line({1, -9999, 9, 5000000000ull, pv, 0});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "3 15 12 1234 e2e4 b2a1n\n1 -9999 0 5000000000\n");
 }
 
 // ---------------------------------------------------------------------------

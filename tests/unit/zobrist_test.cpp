@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "board/position.h"
+#include "board/state.h"
 #include "board/zobrist.h"
 
 TEST(Random, FirstDrawsFromSeedZero) {

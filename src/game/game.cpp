@@ -1,0 +1,267 @@
+// The game that every front end drives: moves from text, take-backs, set-up,
+// how the game stands, and the engine's move. It prints nothing.
+#include "game/game.h"
+
+#include <cstdint>
+
+#include "board/attack.h"
+#include "board/fen.h"
+#include "board/make_move.h"
+#include "board/move_text.h"
+#include "board/movegen.h"
+#include "board/state.h"
+#include "book/book.h"
+#include "search/clock.h"
+#include "search/driver.h"
+#include "search/search.h"
+
+namespace {
+
+// A game position as the rules of chess tell positions apart, for claims
+// that must never be false: a 64-bit hash of the placement and the side to
+// move, the castling rights, and the en passant square only when a capture
+// there is legal. The search's 32-bit hash counts positions that differ only
+// in castling rights as the same.
+struct PositionKey {
+    std::uint64_t placement;
+    int castle_rights;
+    int ep_square;
+    bool operator==(const PositionKey&) const = default;
+};
+
+// position_keys[k] is the position after the game's k-th move.
+PositionKey position_keys[HISTORY_SIZE + 1];
+
+// The book's lines run from the standard start position: a game set up
+// from any other position must not be read as if it began there.
+bool from_start_position = true;
+
+bool is_start_position() {
+    for (int s = 0; s < 64; ++s)
+        if (square_color[s] != initial_color[s] || square_piece[s] != initial_piece[s]) return false;
+    return side_to_move == WHITE && castle_rights == 15 && ep_square == -1;
+}
+
+std::uint64_t mix(std::uint64_t x) {
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// Needs the ply-0 list of the position.
+void note_position_key() {
+    PositionKey& key = position_keys[history_ply];
+    key.placement = mix(static_cast<std::uint64_t>(side_to_move));
+    for (int s = 0; s < 64; ++s)
+        if (square_color[s] != EMPTY)
+            key.placement ^= mix(static_cast<std::uint64_t>(s * 16 + square_color[s] * 8 + square_piece[s] + 1));
+    key.castle_rights = castle_rights;
+    key.ep_square = -1;
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        const Move move = move_list[i].move;
+        if (!(move_flags(move) & MOVE_EN_PASSANT) || !make_move(move)) continue;
+        unmake_move();
+        key.ep_square = ep_square;
+        break;
+    }
+}
+
+// Earlier occurrences of the game position since the last capture or pawn move.
+int occurrences_by_rules() {
+    int count = 0;
+    int first = history_ply - halfmove_clock;
+    if (first < 0) first = 0;
+    for (int k = first; k < history_ply; ++k)
+        if (position_keys[k] == position_keys[history_ply]) ++count;
+    return count;
+}
+
+// The search under way: its limits, its front end's hooks, what it has
+// finished so far. Lives on game_search's stack.
+struct RunningSearch {
+    const SearchLimits* limits;
+    const SearchHooks* hooks;
+    SearchOutcome* outcome;
+    bool node_limit_reached;
+};
+
+// Legal root moves of the search under way, for its status.
+int root_move_total;
+
+// Polled by the clock every 1024 nodes.
+bool running_search_must_stop(void* context) {
+    RunningSearch& search = *static_cast<RunningSearch*>(context);
+    if (search.limits->nodes != 0 && node_count >= search.limits->nodes) {
+        search.node_limit_reached = true;
+        return true;
+    }
+    return search.hooks->should_stop != nullptr && search.hooks->should_stop(search.hooks->context);
+}
+
+// Keeps each finished iteration, then shows it to the front end.
+void note_iteration(void* context, const Iteration& iteration) {
+    RunningSearch& search = *static_cast<RunningSearch*>(context);
+    SearchOutcome& outcome = *search.outcome;
+    outcome.depth = iteration.depth;
+    outcome.score = iteration.score;
+    outcome.pv_length = iteration.pv_length;
+    for (int j = 0; j < iteration.pv_length; ++j) outcome.pv[j] = iteration.pv[j];
+    if (search.hooks->report == nullptr) return;
+    IterationReport report = {iteration.depth, iteration.score, false, 0, iteration.elapsed_ms,
+                              iteration.nodes, iteration.pv, iteration.pv_length};
+    if (iteration.score > MATE_THRESHOLD) {
+        report.is_mate = true;
+        report.mate_moves = (MATE_SCORE - iteration.score + 1) / 2;
+    } else if (iteration.score < -MATE_THRESHOLD) {
+        report.is_mate = true;
+        report.mate_moves = -((MATE_SCORE + iteration.score) / 2);
+    }
+    search.hooks->report(search.hooks->context, report);
+}
+
+// Sets search_ply to 0 and rebuilds the ply-0 list of the game position.
+void regenerate_move_list() {
+    search_ply = 0;
+    generate_moves();
+}
+
+}  // namespace
+
+void game_new() {
+    reset_position();
+    regenerate_move_list();
+    note_position_key();
+    from_start_position = true;
+}
+
+const char* game_set_fen(const char* fen) {
+    if (const char* error = load_fen(fen)) return error;
+    from_start_position = is_start_position();
+    regenerate_move_list();
+    note_position_key();
+    return nullptr;
+}
+
+void game_set_side_to_move(int colour) {
+    side_to_move = colour;
+    side_not_to_move = colour ^ 1;
+    regenerate_move_list();
+    note_position_key();
+}
+
+bool game_play_move(Move move) {
+    if (history_ply >= GAME_PLY_LIMIT) return false;
+    if (!make_move(move)) return false;
+    regenerate_move_list();
+    note_position_key();
+    return true;
+}
+
+MoveRefusal game_play_text(const char* text) {
+    const int index = parse_move_text(text);
+    if (index == -1) return MoveRefusal::NOT_A_MOVE;
+    if (history_ply >= GAME_PLY_LIMIT) return MoveRefusal::GAME_FULL;
+    if (!game_play_move(move_list[index].move)) return MoveRefusal::ILLEGAL;
+    return MoveRefusal::NONE;
+}
+
+bool game_take_back(int plies) {
+    if (history_ply < plies) return false;
+    for (int i = 0; i < plies; ++i) unmake_move();
+    regenerate_move_list();
+    note_position_key();
+    return true;
+}
+
+GameEnd game_end(RepetitionRule rule) {
+    // 1. Mate or stalemate before any draw by rule.
+    if (game_first_legal_move() == 0) {
+        if (!side_in_check(side_to_move)) return GameEnd::STALEMATE;
+        return side_to_move == WHITE ? GameEnd::BLACK_MATES : GameEnd::WHITE_MATES;
+    }
+    // 2. Repetition, then the fifty-move rule.
+    const bool repeated =
+        rule == RepetitionRule::FOURTH_BY_HASH ? repetition_count() == 3 : occurrences_by_rules() >= 2;
+    if (repeated) return GameEnd::REPETITION;
+    if (halfmove_clock >= 100) return GameEnd::FIFTY_MOVES;
+    return GameEnd::NONE;
+}
+
+SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) {
+    SearchOutcome outcome;
+    RunningSearch search = {&limits, &hooks, &outcome, false};
+    root_move_total = game_legal_move_count();
+
+    // 1. The control state, from the limits and the hooks.
+    time_budget_ms = limits.budget_ms;
+    depth_limit = limits.depth;
+    search_without_deadline = limits.no_deadline;
+    search_should_stop = running_search_must_stop;
+    search_stop_context = &search;
+    iteration_reporter = note_iteration;
+    iteration_report_context = &search;
+    book_allowed = limits.use_book && from_start_position;
+
+    choose_move(OUTPUT_THINKING);
+
+    // 2. Back to rest, so that nothing of this search reaches the next.
+    time_budget_ms = 0;
+    depth_limit = 0;
+    search_without_deadline = false;
+    search_should_stop = nullptr;
+    search_stop_context = nullptr;
+    iteration_reporter = nullptr;
+    iteration_report_context = nullptr;
+    book_allowed = true;
+
+    // 3. Why it ended, and the move that follows from that.
+    outcome.best = pv_table[0][0];
+    if (chosen_from_book) {
+        outcome.end = SearchEnd::BOOK;
+        return outcome;
+    }
+    switch (search_stop_cause) {
+        case StopCause::NONE: outcome.end = SearchEnd::COMPLETED; break;
+        case StopCause::DEADLINE: outcome.end = SearchEnd::DEADLINE; break;
+        case StopCause::HOOK: outcome.end = search.node_limit_reached ? SearchEnd::DEADLINE : SearchEnd::STOPPED; break;
+    }
+    // A stopped search answers with what it has finished, not with a
+    // half-searched iteration's choice.
+    if (outcome.end == SearchEnd::STOPPED && outcome.pv_length > 0) outcome.best = outcome.pv[0];
+    if (outcome.best == 0 && outcome.end != SearchEnd::COMPLETED) outcome.best = game_first_legal_move();
+    if (outcome.pv_length >= 2 && outcome.pv[0] == outcome.best)
+        outcome.ponder = outcome.pv[1];
+    else if (pv_length[0] >= 2 && pv_table[0][0] == outcome.best)
+        outcome.ponder = pv_table[0][1];
+    return outcome;
+}
+
+void game_search_set_deadline(std::int32_t budget_ms) { set_deadline_from_now(budget_ms); }
+
+SearchProgress game_search_progress() {
+    const int left = root_move_total - root_moves_searched;
+    return {static_cast<std::int32_t>(elapsed_ms(search_start_ms, clock_ms())), node_count, iteration_depth,
+            left > 0 ? left : 0, root_move_total};
+}
+
+int game_legal_move_count() {
+    int count = 0;
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        if (make_move(move_list[i].move)) {
+            unmake_move();
+            ++count;
+        }
+    }
+    return count;
+}
+
+Move game_first_legal_move() {
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        if (make_move(move_list[i].move)) {
+            unmake_move();
+            return move_list[i].move;
+        }
+    }
+    return 0;
+}

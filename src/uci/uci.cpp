@@ -1,0 +1,333 @@
+// The UCI front end: taken up when the first command is "uci".
+#include "uci/uci.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "board/move_text.h"
+#include "game/book_path.h"
+#include "game/time_control.h"
+#include "io/listen.h"
+#include "io/tokens.h"
+#include "version.h"
+
+namespace {
+
+// The deepest "go depth" taken: far beyond what any search finishes.
+constexpr int DEEPEST_GO_DEPTH = 100;
+
+void print_identity(const UciSession& session) {
+    std::printf("id name Tavrin %s\n", TAVRIN_VERSION);
+    std::printf("id author the Tavrin developers\n");
+    std::printf("option name OwnBook type check default true\n");
+    std::printf("option name BookFile type string default %s\n", session.book_path);
+    std::printf("option name Ponder type check default false\n");
+    std::printf("uciok\n");
+}
+
+// "info depth D score cp S|mate M time T nodes N nps X pv ...", mates in
+// moves: positive when Tavrin mates.
+void report_iteration(void*, const IterationReport& iteration) {
+    std::printf("info depth %d score ", iteration.depth);
+    if (iteration.is_mate)
+        std::printf("mate %d", iteration.mate_moves);
+    else
+        std::printf("cp %d", iteration.score);
+    const std::uint64_t ms = iteration.elapsed_ms > 0 ? static_cast<std::uint64_t>(iteration.elapsed_ms) : 0;
+    const std::uint64_t nps = iteration.nodes * 1000 / (ms > 0 ? ms : 1);
+    std::printf(" time %llu nodes %llu nps %llu", static_cast<unsigned long long>(ms),
+                static_cast<unsigned long long>(iteration.nodes), static_cast<unsigned long long>(nps));
+    if (iteration.pv_length > 0) std::printf(" pv");
+    for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", move_to_text(iteration.pv[j]));
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+void ponderhit(UciGo& go) {
+    if (!go.pondering) return;
+    go.pondering = false;
+    if (go.deadline_on_hit) game_search_set_deadline(go.hit_budget_ms);
+}
+
+// The commands that a search must hear at once; anything else waits for
+// the search to end.
+Heard hear_during_search(void* context, const char* line) {
+    UciSession& session = *static_cast<UciSession*>(context);
+    char word[32];
+    if (!take_first_word(line, word, sizeof word)) return Heard::NOTHING;
+    if (std::strcmp(word, "stop") == 0) {
+        session.go.stop_requested = true;
+        return Heard::STOP;
+    }
+    if (std::strcmp(word, "quit") == 0) {
+        session.quit = true;
+        return Heard::STOP;
+    }
+    if (std::strcmp(word, "isready") == 0) {
+        std::printf("readyok\n");
+        std::fflush(stdout);
+        return Heard::NOTHING;
+    }
+    if (std::strcmp(word, "ponderhit") == 0) {
+        ponderhit(session.go);
+        return Heard::NOTHING;
+    }
+    if (std::strcmp(word, "debug") == 0) return Heard::NOTHING;
+    return Heard::DEFER;
+}
+
+void drop_line(void*, const char* line) {
+    std::printf("info string too much input during the search; dropped: %.40s\n", line);
+}
+
+Listened listen(UciSession& session) {
+    return listen_for_lines({hear_during_search, drop_line, &session}, session.heard, sizeof session.heard);
+}
+
+// Polled by the search every 1024 nodes. The end of input ends only a
+// search that would otherwise never end.
+bool search_must_stop(void* context) {
+    UciSession& session = *static_cast<UciSession*>(context);
+    switch (listen(session)) {
+        case Listened::GO_ON: return false;
+        case Listened::STOP: return true;
+        case Listened::INPUT_ENDED:
+            if (!session.go.pondering && !session.go.wait_for_stop) return false;
+            session.quit = true;
+            return true;
+    }
+    return true;
+}
+
+// After a search that must not answer yet: reads until "stop", "ponderhit"
+// or "quit", answering "isready" meanwhile.
+void wait_until_released(UciSession& session) {
+    UciGo& go = session.go;
+    while ((go.wait_for_stop || go.pondering) && !go.stop_requested && !session.quit) {
+        bool too_long = false;
+        if (!read_new_line(session.heard, sizeof session.heard, &too_long)) {
+            session.quit = true;
+            return;
+        }
+        if (!too_long && hear_during_search(&session, session.heard) == Heard::DEFER &&
+            !defer_line(session.heard))
+            drop_line(&session, session.heard);
+    }
+}
+
+void cmd_go(UciSession& session, const char* arguments) {
+    const UciGoCommand command = read_go(arguments);
+    SearchLimits limits = uci_search_limits(command, side_to_move);
+    // The book only for a real move.
+    limits.use_book = session.own_book && !command.ponder && !command.infinite;
+
+    UciGo& go = session.go;
+    go = UciGo{};
+    go.pondering = command.ponder;
+    go.wait_for_stop = command.infinite;
+    go.deadline_on_hit = !limits.no_deadline;
+    go.hit_budget_ms = limits.budget_ms;
+    // Pondering and infinite searches keep their deadline for "ponderhit".
+    if (command.ponder || command.infinite) limits.no_deadline = true;
+
+    // 1. Search, listening.
+    const SearchOutcome outcome = game_search(limits, {search_must_stop, report_iteration, &session});
+    if (session.quit) return;
+
+    // 2. "infinite" and "ponder" answer only when released.
+    wait_until_released(session);
+    if (session.quit) return;
+
+    // 3. The move.
+    if (outcome.best == 0) {
+        std::printf("bestmove 0000\n");
+        return;
+    }
+    std::printf("bestmove %s", move_to_text(outcome.best));
+    if (outcome.ponder != 0) std::printf(" ponder %s", move_to_text(outcome.ponder));
+    std::printf("\n");
+}
+
+// "position startpos|fen FEN [moves ...]": a refused FEN keeps the position
+// as it was; the moves are played up to the first that is not legal.
+void cmd_position(const char* arguments) {
+    char token[128];
+    const char* p = arguments;
+    if (!next_token(p, token, sizeof token)) {
+        std::printf("info string position needs startpos or fen\n");
+        return;
+    }
+    const char* moves = std::strstr(p, " moves");
+    if (moves == nullptr) moves = p + std::strlen(p);
+    if (std::strcmp(token, "startpos") == 0) {
+        game_new();
+    } else if (std::strcmp(token, "fen") == 0) {
+        char fen[512];
+        const std::size_t length = static_cast<std::size_t>(moves - p);
+        if (length >= sizeof fen) {
+            std::printf("info string FEN refused (too long); the position stays as it was\n");
+            return;
+        }
+        std::memcpy(fen, p, length);
+        fen[length] = '\0';
+        if (const char* why = game_set_fen(fen)) {
+            std::printf("info string FEN refused (%s); the position stays as it was\n", why);
+            return;
+        }
+    } else {
+        std::printf("info string position needs startpos or fen, not %.40s\n", token);
+        return;
+    }
+    if (!*moves) return;
+    p = after_first_word(moves);
+    while (next_token(p, token, sizeof token)) {
+        const std::size_t length = std::strlen(token);
+        const bool shaped = length == 4 || (length == 5 && std::strchr("nbrqNBRQ", token[4]) != nullptr);
+        if (!shaped || game_play_text(token) != MoveRefusal::NONE) {
+            std::printf("info string illegal move %.20s; it and the moves after it are ignored\n", token);
+            return;
+        }
+    }
+}
+
+void set_book(UciSession& session, bool wanted) {
+    session.own_book = wanted;
+    if (!session.own_book) {
+        game_close_book();
+        return;
+    }
+    if (!game_open_book(session.book_path)) std::printf("info string no book at %s\n", session.book_path);
+}
+
+// "setoption name NAME [value VALUE]", names in any case.
+void cmd_setoption(UciSession& session, const char* arguments) {
+    const char* name = std::strstr(arguments, "name ");
+    if (name == nullptr) {
+        std::printf("info string setoption needs a name\n");
+        return;
+    }
+    name = skip_blanks(name + 5);
+    const char* value_key = std::strstr(name, " value");
+    const std::size_t name_length = static_cast<std::size_t>(value_key ? value_key - name : std::strlen(name));
+    const char* value = value_key ? skip_blanks(value_key + 6) : "";
+    auto is = [&](const char* option) {
+        return std::strlen(option) == name_length && strncasecmp(name, option, name_length) == 0;
+    };
+    if (is("OwnBook")) {
+        set_book(session, strcasecmp(value, "false") != 0);
+    } else if (is("BookFile")) {
+        std::snprintf(session.book_path, sizeof session.book_path, "%s", value);
+        if (session.own_book) set_book(session, true);
+    } else if (is("Ponder")) {
+        // Pondering is the interface's to ask for; nothing to set.
+    } else {
+        std::printf("info string unknown option %.*s\n", static_cast<int>(name_length < 64 ? name_length : 64), name);
+    }
+}
+
+}  // namespace
+
+UciGoCommand read_go(const char* arguments) {
+    UciGoCommand go;
+    char token[64];
+    const char* p = arguments;
+    while (next_token(p, token, sizeof token)) {
+        std::int64_t* target = nullptr;
+        bool* has = nullptr;
+        if (std::strcmp(token, "wtime") == 0) {
+            target = &go.clock_ms[WHITE];
+            has = &go.has_clock[WHITE];
+        } else if (std::strcmp(token, "btime") == 0) {
+            target = &go.clock_ms[BLACK];
+            has = &go.has_clock[BLACK];
+        } else if (std::strcmp(token, "winc") == 0) {
+            target = &go.increment_ms[WHITE];
+        } else if (std::strcmp(token, "binc") == 0) {
+            target = &go.increment_ms[BLACK];
+        } else if (std::strcmp(token, "movestogo") == 0) {
+            target = &go.moves_to_go;
+        } else if (std::strcmp(token, "depth") == 0) {
+            target = &go.depth;
+        } else if (std::strcmp(token, "nodes") == 0) {
+            target = &go.nodes;
+        } else if (std::strcmp(token, "movetime") == 0) {
+            target = &go.move_time_ms;
+        } else if (std::strcmp(token, "infinite") == 0) {
+            go.infinite = true;
+        } else if (std::strcmp(token, "ponder") == 0) {
+            go.ponder = true;
+        }
+        if (target == nullptr) continue;
+        const char* q = p;
+        char number[64];
+        std::int64_t value;
+        if (next_token(q, number, sizeof number) && read_integer_word(number, &value)) {
+            *target = value;
+            p = q;
+            if (has != nullptr) *has = true;
+        }
+    }
+    return go;
+}
+
+SearchLimits uci_search_limits(const UciGoCommand& go, int side) {
+    SearchLimits limits;
+    bool timed = false;
+    if (go.move_time_ms >= 0) {
+        limits.budget_ms = budget_for_move_time(go.move_time_ms);
+        timed = true;
+    } else if (go.has_clock[side]) {
+        // An overdrawn clock, or a negative increment, counts as none left.
+        const std::int64_t moves_to_go = std::clamp<std::int64_t>(go.moves_to_go, 0, 1000000);
+        limits.budget_ms = budget_from_clock(go.clock_ms[side], go.increment_ms[side], static_cast<int>(moves_to_go));
+        timed = true;
+    }
+    if (go.depth > 0)
+        limits.depth = static_cast<int>(go.depth < DEEPEST_GO_DEPTH ? go.depth : DEEPEST_GO_DEPTH);
+    else
+        limits.depth = timed && !go.infinite && go.nodes <= 0 ? DEPTH_FOR_TIME : DEEPEST_GO_DEPTH;
+    limits.nodes = go.nodes > 0 ? static_cast<std::uint64_t>(go.nodes) : 0;
+    if (!timed) limits.no_deadline = true;
+    return limits;
+}
+
+void run_uci(UciSession& session) {
+    std::snprintf(session.book_path, sizeof session.book_path, "%s", shipped_book_path());
+    print_identity(session);
+    game_new();
+    while (!session.quit) {
+        std::fflush(stdout);
+        bool too_long = false;
+        if (!read_whole_line(session.line, sizeof session.line, &too_long)) return;
+        if (too_long) {
+            std::printf("info string line too long, ignored\n");
+            continue;
+        }
+        char word[64];
+        if (!take_first_word(session.line, word, sizeof word)) continue;
+        const char* arguments = after_first_word(session.line);
+        if (std::strcmp(word, "uci") == 0) {
+            print_identity(session);
+        } else if (std::strcmp(word, "isready") == 0) {
+            std::printf("readyok\n");
+        } else if (std::strcmp(word, "ucinewgame") == 0) {
+            game_new();
+        } else if (std::strcmp(word, "position") == 0) {
+            cmd_position(arguments);
+        } else if (std::strcmp(word, "go") == 0) {
+            cmd_go(session, arguments);
+        } else if (std::strcmp(word, "setoption") == 0) {
+            cmd_setoption(session, arguments);
+        } else if (std::strcmp(word, "quit") == 0) {
+            return;
+        } else if (std::strcmp(word, "stop") == 0 || std::strcmp(word, "ponderhit") == 0 ||
+                   std::strcmp(word, "debug") == 0 || std::strcmp(word, "register") == 0) {
+            // Nothing to stop or hit without a search; no debug output; no registration.
+        } else {
+            std::printf("info string unknown command %.40s\n", word);
+        }
+    }
+}

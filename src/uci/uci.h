@@ -1,0 +1,50 @@
+// The UCI front end: taken up when the first command is "uci".
+#pragma once
+#include <cstdint>
+
+#include "game/game.h"
+#include "io/input.h"
+
+// What "go" says, as read; a number that is missing or does not read
+// leaves its field alone.
+struct UciGoCommand {
+    std::int64_t clock_ms[2] = {0, 0};  // by colour: wtime, btime
+    bool has_clock[2] = {false, false};
+    std::int64_t increment_ms[2] = {0, 0};  // winc, binc
+    std::int64_t moves_to_go = 0;
+    std::int64_t depth = 0;
+    std::int64_t nodes = 0;
+    std::int64_t move_time_ms = -1;
+    bool infinite = false;
+    bool ponder = false;
+};
+
+// The "go" under way.
+struct UciGo {
+    bool stop_requested = false;
+    bool pondering = false;          // "go ponder" until "ponderhit"
+    bool wait_for_stop = false;      // "go infinite": no bestmove before "stop"
+    bool deadline_on_hit = false;    // "ponderhit" turns the ponder search into a timed one...
+    std::int32_t hit_budget_ms = 0;  // ...of this budget
+};
+
+struct UciSession {
+    bool quit = false;
+    bool own_book = true;
+    char book_path[4096] = "";
+    UciGo go;
+    char line[LONG_LINE_SIZE];   // the line read
+    char heard[LONG_LINE_SIZE];  // a line read during a search
+};
+
+// Reads the words after "go".
+UciGoCommand read_go(const char* arguments);
+
+// The limits of a search for `side` to move: its own clock and increment,
+// or the move time, and the depth and node limits. A clock or a move time
+// gives a deadline; a depth, a node count, "infinite" or "ponder" none.
+SearchLimits uci_search_limits(const UciGoCommand& go, int side);
+
+// Carries out lines until "quit" or the end of input; the "uci" that chose
+// this front end has been read.
+void run_uci(UciSession& session);

@@ -1,0 +1,2 @@
+// Planted: a front end that reaches into the search.
+#include "search/driver.h"

@@ -1,0 +1,2 @@
+// Planted: one front end that includes the other.
+#include "xboard/session.h"

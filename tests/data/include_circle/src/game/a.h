@@ -1,0 +1,2 @@
+// Planted: two units that include each other.
+#pragma once

@@ -1,0 +1,2 @@
+// Planted: two units that include each other.
+#include "game/a.h"
