@@ -89,8 +89,7 @@ inline std::string mask_elapsed(const std::string& output) {
 // (with `book` as book.book when given), past its start-up text.
 class Conversation {
 public:
-    explicit Conversation(const std::string& book = "") {
-        if (!book.empty()) write_file(dir_.path, "book.book", book);
+    explicit Conversation(const std::string& book = "") : book_(with_book(dir_.path, book)) {
         EXPECT_NE(engine_.read_start_up(10000), "");
     }
     void send(const std::string& line) { engine_.send(line); }
@@ -127,6 +126,13 @@ public:
     }
 
 private:
+    // The book is in its folder before the engine starts and looks for it.
+    static bool with_book(const std::string& dir, const std::string& book) {
+        if (!book.empty()) write_file(dir, "book.book", book);
+        return !book.empty();
+    }
+
     TempDir dir_;
+    bool book_;
     EngineProcess engine_{dir_.path};
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,15 +96,39 @@ TEST(Uci, TheBookAnswersAtOnceUnlessSwitchedOff) {
     EXPECT_EQ(uci.quit(), 0);
 }
 
-TEST(Uci, StopAfterGoInfiniteAnswersWithTheLastFinishedIteration) {
+// Move `index` of an info line's variation, "" when it has none.
+std::string pv_move(const std::string& line, int index) {
+    const std::size_t pv = line.find(" pv ");
+    if (pv == std::string::npos) return "";
+    std::istringstream moves(line.substr(pv + 4));
+    std::string move;
+    for (int i = 0; i <= index; ++i)
+        if (!(moves >> move)) return "";
+    return move;
+}
+
+// "stop" is answered with the last finished iteration's move, the one its
+// last info line shows, and the variation's next move is the ponder move.
+TEST(Uci, StopAnswersWithTheLastFinishedIterationAndItsPonderMove) {
     UciEngine uci;
-    uci.send("position startpos moves d2d4");
-    uci.send("go infinite");
-    const std::string third = uci.next("info depth 3");
-    ASSERT_NE(third, "");
-    uci.send("stop");
-    const std::string best = uci.next("bestmove", 5000);
-    EXPECT_TRUE(std::regex_match(best, bestmove)) << best;
+    for (int trial = 0; trial < 3; ++trial) {
+        uci.send("position startpos moves e2e4 e7e5 g1f3 b8c6");
+        uci.send("go infinite");
+        ASSERT_NE(uci.next("info depth " + std::to_string(4 + trial)), "");
+        uci.send("stop");
+        const std::vector<std::string> lines = uci.lines_until("bestmove", 5000);
+        ASSERT_TRUE(std::regex_match(lines.back(), bestmove)) << lines.back();
+        std::string last_info;
+        for (const std::string& line : lines)
+            if (line.compare(0, 5, "info ") == 0) last_info = line;
+        const std::string expected = last_info.empty() ? "" : "bestmove " + pv_move(last_info, 0);
+        EXPECT_EQ(lines.back().substr(0, expected.size()), expected) << last_info;
+    }
+    uci.send("position startpos");
+    uci.send("go depth 4");
+    const std::vector<std::string> lines = uci.lines_until("bestmove");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[4], "bestmove " + pv_move(lines[3], 0) + " ponder " + pv_move(lines[3], 1));
     EXPECT_EQ(uci.quit(), 0);
 }
 

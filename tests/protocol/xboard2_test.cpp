@@ -135,23 +135,27 @@ TEST(Xboard2Listening, MoveNowPlaysTheBestMoveSoFar) {
     EXPECT_EQ(xb.quit(), 0);
 }
 
-TEST(Xboard2Listening, PingWaitsForTheMoveAndForceEndsTheSearchWithoutOne) {
-    Xboard2Engine xb;
-    xb.send("new");
-    xb.send("st 600");
-    xb.send("post");
-    xb.send("e2e4");
-    xb.send("ping 2");
-    ASSERT_NE(xb.next("2 "), "");
-    xb.send("force");
-    xb.send("ping 3");
-    // No move: the search ended for "force". Both pings in order.
-    EXPECT_EQ(xb.next("pong"), "pong 2");
-    EXPECT_EQ(xb.next_line(), "pong 3");
-    xb.send("e7e5");
-    xb.send("ping 4");
-    EXPECT_EQ(xb.next_line(), "pong 4");
-    EXPECT_EQ(xb.quit(), 0);
+TEST(Xboard2Listening, PingWaitsForTheMoveAndForceOrUndoEndsTheSearchWithoutOne) {
+    for (const std::string ender : {"force", "undo"}) {
+        Xboard2Engine xb;
+        xb.send("new");
+        xb.send("st 600");
+        xb.send("post");
+        xb.send("e2e4");
+        xb.send("ping 2");
+        ASSERT_NE(xb.next("2 "), "");
+        xb.send(ender);
+        xb.send("force");
+        xb.send("ping 3");
+        // No move: the search ended for the command. Both pings in order.
+        EXPECT_EQ(xb.next("pong"), "pong 2") << ender;
+        EXPECT_EQ(xb.next_line(), "pong 3") << ender;
+        // After "undo" White is to move again; after "force" Black is.
+        xb.send(ender == "undo" ? "e2e4" : "e7e5");
+        xb.send("ping 4");
+        EXPECT_EQ(xb.next_line(), "pong 4") << ender;
+        EXPECT_EQ(xb.quit(), 0);
+    }
 }
 
 TEST(Xboard2Listening, AnalysisSearchesWithoutEndAndStartsAgainAfterEveryChange) {
@@ -170,11 +174,16 @@ TEST(Xboard2Listening, AnalysisSearchesWithoutEndAndStartsAgainAfterEveryChange)
     xb.send("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
     EXPECT_NE(xb.next("2 100001"), "");  // finds the mate, and rests
     xb.send("ping 5");
-    EXPECT_EQ(xb.next("pong"), "pong 5");
+    EXPECT_EQ(xb.next_line(), "pong 5");
+    // At rest it still analyses every new position: Black's replies to Kf1.
+    xb.send("g1f1");
+    EXPECT_TRUE(std::regex_match(xb.next("1 "), std::regex("1 -?\\d+ \\d+ \\d+ [a-h][78][a-h][5-8]")));
     xb.send("exit");
-    xb.send("new");
     xb.send("ping 6");
-    EXPECT_EQ(xb.next_line(), "pong 6");  // no analysis, no move: White to move, engine Black
+    EXPECT_EQ(xb.next("pong"), "pong 6");
+    xb.send("new");
+    xb.send("ping 7");
+    EXPECT_EQ(xb.next_line(), "pong 7");  // no analysis, no move: White to move, engine Black
     EXPECT_EQ(xb.quit(), 0);
 }
 
