@@ -145,12 +145,12 @@ TEST(Xboard2Listening, PingWaitsForTheMoveAndForceOrUndoEndsTheSearchWithoutOne)
         xb.send("ping 2");
         ASSERT_NE(xb.next("2 "), "");
         xb.send(ender);
-        xb.send("force");
         xb.send("ping 3");
         // No move: the search ended for the command. Both pings in order.
         EXPECT_EQ(xb.next("pong"), "pong 2") << ender;
         EXPECT_EQ(xb.next_line(), "pong 3") << ender;
         // After "undo" White is to move again; after "force" Black is.
+        xb.send("force");
         xb.send(ender == "undo" ? "e2e4" : "e7e5");
         xb.send("ping 4");
         EXPECT_EQ(xb.next_line(), "pong 4") << ender;
@@ -175,6 +175,7 @@ TEST(Xboard2Listening, AnalysisSearchesWithoutEndAndStartsAgainAfterEveryChange)
     EXPECT_NE(xb.next("2 100001"), "");  // finds the mate, and rests
     xb.send("ping 5");
     EXPECT_EQ(xb.next_line(), "pong 5");
+    EXPECT_TRUE(xb.silent_for(300));
     // At rest it still analyses every new position: Black's replies to Kf1.
     xb.send("g1f1");
     EXPECT_TRUE(std::regex_match(xb.next("1 "), std::regex("1 -?\\d+ \\d+ \\d+ [a-h][78][a-h][5-8]")));
