@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iterator>
 #include <system_error>
+#include <utility>
 
 #include "board/make_move.h"
 
@@ -18,6 +19,9 @@ namespace {
 constexpr int RANDOM_CASTLE = 768;
 constexpr int RANDOM_EN_PASSANT = 772;
 constexpr int RANDOM_TURN = 780;
+
+// A position has at most 218 legal moves; entries beyond this many are ignored.
+constexpr int MAX_CANDIDATES = 256;
 
 // The castling keys follow the order of Tavrin's right bits.
 static_assert(CASTLE_WHITE_KINGSIDE == 1 && CASTLE_WHITE_QUEENSIDE == 2 && CASTLE_BLACK_KINGSIDE == 4 &&
@@ -348,11 +352,11 @@ Move polyglot_probe(const PolyglotBook& book, std::uint32_t random_value) {
     auto entry = std::lower_bound(book.entries.begin(), end, key,
                                   [](const PolyglotEntry& e, std::uint64_t k) { return e.key < k; });
 
-    Move candidates[POLYGLOT_MAX_CANDIDATES];
-    std::uint32_t weights[POLYGLOT_MAX_CANDIDATES];
+    Move candidates[MAX_CANDIDATES];
+    std::uint32_t weights[MAX_CANDIDATES];
     int count = 0;
     std::uint32_t total = 0;  // at most 256 x 65535: no overflow
-    for (; entry != end && entry->key == key && count < POLYGLOT_MAX_CANDIDATES; ++entry) {
+    for (; entry != end && entry->key == key && count < MAX_CANDIDATES; ++entry) {
         // Weight 0 is how book makers mark a move never to play.
         if (entry->weight == 0) continue;
         const Move move = classic_move(entry->move);

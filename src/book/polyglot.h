@@ -8,8 +8,6 @@
 
 constexpr std::size_t POLYGLOT_ENTRY_BYTES = 16;
 constexpr std::uintmax_t POLYGLOT_MAX_FILE_BYTES = std::uintmax_t{1} << 30;  // 1 GiB, 64 M entries
-// A position has at most 218 legal moves; entries beyond this many are ignored.
-constexpr int POLYGLOT_MAX_CANDIDATES = 256;
 
 // One entry as stored big-endian in 16 bytes: key 8, move 2, weight 2, learn 4.
 // move: to file bits 0-2, to row 3-5, from file 6-8, from row 9-11 (row 0 is
@@ -41,7 +39,8 @@ bool looks_like_polyglot(const unsigned char* bytes, std::size_t size);
 const char* polyglot_load(PolyglotBook& book, const char* path);
 
 // A legal move that the book gives for the global position, picked with
-// chance proportional to its weight by `random_value` (the whole 32-bit range
-// is spread over the weights); -1 when there is none. Entries of weight 0 are
-// never played. Needs the ply-0 move list of the position; allocates nothing.
+// chance proportional to its weight by `random_value`, whose whole 32-bit
+// range is shared out by weight (pass random32(), not next_random(), whose 15
+// bits would always pick the first move); -1 when there is none. Entries of
+// weight 0 are never played. Needs the ply-0 move list; allocates nothing.
 Move polyglot_probe(const PolyglotBook& book, std::uint32_t random_value);

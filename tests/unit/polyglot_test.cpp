@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -164,6 +166,38 @@ TEST_F(PolyglotKey, ALoadedPositionHasTheKeyOfThePlayedOne) {
     EXPECT_EQ(polyglot_key(), 0x3c8123ea7b067637ull);
 }
 
+// The key of the position as it stands, and of it with the en passant field cleared.
+std::pair<std::uint64_t, std::uint64_t> keys_with_and_without_ep() {
+    std::string fen = position_to_fen();
+    const std::uint64_t with = polyglot_key();
+    std::istringstream in(fen);
+    std::string board, side, castling, ep, rest;
+    in >> board >> side >> castling >> ep;
+    std::getline(in, rest);
+    load((board + " " + side + " " + castling + " -" + rest).c_str());
+    return {with, polyglot_key()};
+}
+
+TEST_F(PolyglotKey, TheEnPassantFileCountsOnlyWithACapturerBeside) {
+    // Beside the pushed pawn stands a pawn of its own side: no capture.
+    ASSERT_NO_FATAL_FAILURE(play("e2e4 g8f6 d2d4"));
+    auto [with, without] = keys_with_and_without_ep();
+    EXPECT_EQ(with, without);
+
+    // An enemy pawn beside it counts; one a rank behind does not.
+    load("4k3/8/8/8/3Pp3/8/8/4K3 b - d3 0 1");
+    std::tie(with, without) = keys_with_and_without_ep();
+    EXPECT_NE(with, without);
+    load("4k3/8/8/4p3/3P4/8/8/4K3 b - d3 0 1");
+    std::tie(with, without) = keys_with_and_without_ep();
+    EXPECT_EQ(with, without);
+
+    // A capturer pinned to its king still counts: Polyglot asks only where it stands.
+    load("4k3/8/8/r2pP2K/8/8/8/8 w - d6 0 1");
+    std::tie(with, without) = keys_with_and_without_ep();
+    EXPECT_NE(with, without);
+}
+
 TEST_F(PolyglotLoad, EntriesAreReadBigEndianAndKeptInFileOrder) {
     const std::vector<Row> rows = {
         {0x0102030405060708ull, 0x1234, 0xABCD, 0x89ABCDEFu},
@@ -305,12 +339,12 @@ TEST_F(PolyglotProbe, OnlyAKingOnItsHomeSquareCastles) {
     use_book({{key, book_move("e1h1"), 1}});
     expect_shares(book_, {{"e1h1", 1}});
 
-    // A king on f1 moves to g1 as itself, never to h1.
+    // A king on f1 cannot reach h1, and f1h1 is no castling either.
     load("4k3/8/8/8/8/8/8/R4K2 w - - 0 1");
     play("");
     key = polyglot_key();
-    use_book({{key, book_move("f1g1"), 1}, {key, book_move("f1h1"), 1}});
-    expect_shares(book_, {{"f1g1", 1}});
+    use_book({{key, book_move("f1h1"), 1}});
+    EXPECT_EQ(polyglot_probe(book_, 0), -1);
 }
 
 TEST_F(PolyglotProbe, APromotionIsTakenWithItsPiece) {
