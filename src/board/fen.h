@@ -1,4 +1,4 @@
-// Setting the position from FEN text and writing it back, for tests and tools.
+// Setting the position from FEN text, for the game layer, tests and tools, and writing it back.
 #pragma once
 #include <string>
 

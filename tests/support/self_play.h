@@ -18,13 +18,6 @@ inline bool is_result_line(const std::string& line) {
     return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0;
 }
 
-// The engines write promotions in lower case but read only upper-case
-// letters as under-promotions; the interface's side of the relay converts.
-inline std::string as_input(std::string move) {
-    if (move.size() == 5) move[4] = static_cast<char>(std::toupper(static_cast<unsigned char>(move[4])));
-    return move;
-}
-
 }  // namespace self_play_detail
 
 // Each engine gets "new" and its setup lines (limits); White's is then told
@@ -61,7 +54,7 @@ inline SelfPlayGame play_self_game(const std::string& workdir, const std::vector
             game.result = line;
         } else if (line.rfind("move ", 0) == 0) {
             game.moves.push_back(line.substr(5));
-            engines[mover ^ 1]->send(as_input(line.substr(5)));
+            engines[mover ^ 1]->send(line.substr(5));
             mover ^= 1;
         } else if (line.empty() || !std::isdigit(static_cast<unsigned char>(line[0]))) {
             // Anything but a thinking line: a refusal or garbage.

@@ -1,5 +1,5 @@
 // The fixed capacities: move_list (1120 entries), ply_first_move (32 plies)
-// and game_history (400 records). Reaching any of them is answered with 0
+// and game_history (HISTORY_SIZE records). Reaching any of them is answered with 0
 // and an intact state; the sanitizer build turns a write past one of them
 // into a failure.
 #include <gtest/gtest.h>
@@ -127,9 +127,10 @@ TEST(BoardBounds, MovesAreRefusedAtPly31) {
     search_ply = 0;
 }
 
-// The game itself may fill the history: knights shuffled 400 times. Then
-// every move is refused, the repetitions are still counted over the whole
-// history, and all 400 moves can be taken back.
+// The game itself may fill the history: knights shuffled until all
+// HISTORY_SIZE records are used. Then every move is refused, the
+// repetitions are still counted over the whole history, and every move
+// can be taken back.
 TEST(BoardBounds, FullGameHistoryRefusesMovesInOrder) {
     reset_position();
     const PositionSnapshot start = take_snapshot();
