@@ -3,8 +3,10 @@
 #
 # The layers, lowest first: board, eval, then the search with the book beside
 # it, then the game layer (protocol/game.* and protocol/time_control.*) and
-# the front ends (the rest of protocol/). The tools use everything below the
-# front ends.
+# the front ends (the rest of protocol/). The strong board and search (strong/)
+# stand on board and eval alone, beside the classic search; the game layer,
+# the front ends and the tools may use them. The tools use everything below
+# the front ends.
 cmake_minimum_required(VERSION 3.22)
 if(NOT ROOT)
   message(FATAL_ERROR "ROOT is not set")
@@ -13,11 +15,12 @@ get_filename_component(ROOT "${ROOT}" ABSOLUTE)
 
 set(allowed_board    board)
 set(allowed_eval     board eval)
+set(allowed_strong   board eval strong)
 set(allowed_book     board eval book)
 set(allowed_search   board eval book search)
-set(allowed_game     board eval book search game)
-set(allowed_protocol board eval book search game protocol)
-set(allowed_tools    board eval book search)
+set(allowed_game     board eval book search strong game)
+set(allowed_protocol board eval book search strong game protocol)
+set(allowed_tools    board eval book search strong)
 
 # The layer of a path relative to ROOT ("src/eval/x.cpp") or of an include
 # ("eval/x.h"); empty for anything else.
@@ -25,7 +28,7 @@ function(layer_of path result)
   string(REGEX REPLACE "^src/" "" path "${path}")
   if(path MATCHES "^protocol/(game|time_control)\\.(h|cpp)$")
     set(${result} game PARENT_SCOPE)
-  elseif(path MATCHES "^(board|eval|book|search|protocol|tools)/")
+  elseif(path MATCHES "^(board|eval|strong|book|search|protocol|tools)/")
     set(${result} ${CMAKE_MATCH_1} PARENT_SCOPE)
   else()
     set(${result} "" PARENT_SCOPE)
