@@ -11,6 +11,7 @@
 #include "board/movegen.h"
 #include "board/state.h"
 #include "book/book.h"
+#include "game/strong_door.h"
 #include "search/clock.h"
 #include "search/driver.h"
 #include "search/search.h"
@@ -86,8 +87,25 @@ struct RunningSearch {
     bool node_limit_reached;
 };
 
-// Legal root moves of the search under way, for its status.
+// Legal root moves of the search under way, and its kind, for its status.
 int root_move_total;
+SearchKind running_kind = SearchKind::CLASSIC;
+
+// The strong search, after the book when the game allows it.
+SearchOutcome strong_game_search(const SearchLimits& limits, const SearchHooks& hooks) {
+    if (limits.use_book && from_start_position) {
+        const Move book_move = book_probe();
+        if (book_move != -1) {
+            SearchOutcome outcome;
+            outcome.end = SearchEnd::BOOK;
+            outcome.best = book_move;
+            return outcome;
+        }
+    }
+    SearchOutcome outcome = strong_search(limits, hooks);
+    if (outcome.best == 0 && outcome.end != SearchEnd::COMPLETED) outcome.best = game_first_legal_move();
+    return outcome;
+}
 
 // Polled by the clock every 1024 nodes.
 bool running_search_must_stop(void* context) {
@@ -133,6 +151,7 @@ void game_new() {
     regenerate_move_list();
     note_position_key();
     from_start_position = true;
+    strong_follow_new_position();
 }
 
 const char* game_set_fen(const char* fen) {
@@ -140,6 +159,7 @@ const char* game_set_fen(const char* fen) {
     from_start_position = is_start_position();
     regenerate_move_list();
     note_position_key();
+    strong_follow_new_position();
     return nullptr;
 }
 
@@ -148,6 +168,7 @@ void game_set_side_to_move(int colour) {
     side_not_to_move = colour ^ 1;
     regenerate_move_list();
     note_position_key();
+    strong_follow_new_position();
 }
 
 bool game_play_move(Move move) {
@@ -155,6 +176,7 @@ bool game_play_move(Move move) {
     if (!make_move(move)) return false;
     regenerate_move_list();
     note_position_key();
+    strong_follow_move(move);
     return true;
 }
 
@@ -171,6 +193,7 @@ bool game_take_back(int plies) {
     for (int i = 0; i < plies; ++i) unmake_move();
     regenerate_move_list();
     note_position_key();
+    strong_follow_take_back(plies);
     return true;
 }
 
@@ -189,9 +212,11 @@ GameEnd game_end(RepetitionRule rule) {
 }
 
 SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) {
+    running_kind = limits.kind;
+    root_move_total = game_legal_move_count();
+    if (limits.kind == SearchKind::STRONG) return strong_game_search(limits, hooks);
     SearchOutcome outcome;
     RunningSearch search = {&limits, &hooks, &outcome, false};
-    root_move_total = game_legal_move_count();
 
     // 1. The control state, from the limits and the hooks.
     time_budget_ms = limits.budget_ms;
@@ -237,9 +262,19 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     return outcome;
 }
 
-void game_search_set_deadline(std::int32_t budget_ms) { set_deadline_from_now(budget_ms); }
+void game_search_set_deadline(std::int32_t budget_ms) {
+    if (running_kind == SearchKind::STRONG)
+        strong_search_set_deadline(budget_ms);
+    else
+        set_deadline_from_now(budget_ms);
+}
 
 SearchProgress game_search_progress() {
+    if (running_kind == SearchKind::STRONG) {
+        SearchProgress progress{0, 0, 0, 0, root_move_total};
+        strong_search_progress(&progress.elapsed_ms, &progress.nodes, &progress.depth);
+        return progress;
+    }
     const int left = root_move_total - root_moves_searched;
     return {static_cast<std::int32_t>(elapsed_ms(search_start_ms, clock_ms())), node_count, iteration_depth,
             left > 0 ? left : 0, root_move_total};

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "board/position.h"
-#include "search/driver.h"
+#include "game/search_types.h"
 
 // Game moves stop here, so a search and the result test always find room in
 // the history: the search needs up to 31 records, the result test one more.
@@ -71,64 +71,6 @@ int game_legal_move_count();
 
 // ---------------------------------------------------------------------------
 // Searching the game position: the one way in for every front end.
-
-// The depth a time control allows: deeper than any search reaches in time.
-constexpr int DEPTH_FOR_TIME = SEARCH_DEPTH_FOR_TIME;
-// A budget that leaves the depth alone to bound a search (over nine hours).
-constexpr std::int32_t DEPTH_ONLY_MS = DEPTH_ONLY_BUDGET_MS;
-
-// What bounds a search. With none of them set (depth 0) nothing is searched.
-struct SearchLimits {
-    std::int32_t budget_ms = DEPTH_ONLY_MS;  // time for the move; below 0 counts as 0
-    int depth = 0;                           // the deepest iteration
-    std::uint64_t nodes = 0;                 // 0: no node limit
-    bool no_deadline = false;  // only the hooks end it (analysis, pondering), until game_search_set_deadline
-    bool use_book = true;      // in a game from the standard start position
-};
-
-// A finished iteration as a front end shows it. Mates count moves: positive
-// when the side to move mates, negative (or 0, mated now) when it is mated.
-struct IterationReport {
-    int depth;
-    int score;       // side to move's view, pawn = 100
-    bool is_mate;
-    int mate_moves;  // when is_mate
-    std::int32_t elapsed_ms;
-    std::uint64_t nodes;
-    const Move* pv;
-    int pv_length;
-};
-
-// How a front end takes part in a search, with `context` handed back to it.
-// `should_stop` is asked every 1024 nodes and may answer input in place;
-// `report` receives each finished iteration (null: nothing is reported).
-struct SearchHooks {
-    bool (*should_stop)(void* context) = nullptr;
-    void (*report)(void* context, const IterationReport& iteration) = nullptr;
-    void* context = nullptr;
-};
-
-// Why a search ended.
-enum class SearchEnd {
-    BOOK,       // the book gave the move; nothing was searched
-    COMPLETED,  // the depth limit, or a forced mate, ended the deepening
-    DEADLINE,   // the time or the node budget ran out
-    STOPPED,    // should_stop said so
-};
-
-struct SearchOutcome {
-    SearchEnd end = SearchEnd::COMPLETED;
-    // The move to play, 0 for none: the book's; the search's own answer at
-    // its depth or deadline; the last finished iteration's after a stop. A
-    // search that ended early still names a legal move when there is one.
-    Move best = 0;
-    Move ponder = 0;  // the expected reply, 0 when the variation has none
-    // The last finished iteration's variation and score (pv_length 0 if none finished).
-    Move pv[MAX_PLY] = {};
-    int pv_length = 0;
-    int depth = 0;
-    int score = 0;
-};
 
 // Searches the game position (the book first, when allowed) and leaves it
 // as it was. The only place that sets and resets the search's control state.

@@ -25,13 +25,21 @@ void print_identity(const UciSession& session) {
     std::printf("option name OwnBook type check default true\n");
     std::printf("option name BookFile type string default %s\n", session.book_path);
     std::printf("option name Ponder type check default false\n");
+    std::printf("option name Search type combo default classic var classic var strong\n");
+    std::printf("option name Hash type spin default %d min %d max %d\n", HASH_DEFAULT_MB, HASH_MIN_MB,
+                strong_max_hash_mb());
+    std::printf("option name Clear Hash type button\n");
+    std::printf("option name Move Overhead type spin default %d min 0 max %d\n", MOVE_OVERHEAD_DEFAULT_MS,
+                MOVE_OVERHEAD_MAX_MS);
     std::printf("uciok\n");
 }
 
 // "info depth D score cp S|mate M time T nodes N nps X pv ...", mates in
 // moves: positive when Tavrin mates.
 void report_iteration(void*, const IterationReport& iteration) {
-    std::printf("info depth %d score ", iteration.depth);
+    std::printf("info depth %d ", iteration.depth);
+    if (iteration.seldepth > 0) std::printf("seldepth %d ", iteration.seldepth);
+    std::printf("score ");
     if (iteration.is_mate)
         std::printf("mate %d", iteration.mate_moves);
     else
@@ -40,6 +48,7 @@ void report_iteration(void*, const IterationReport& iteration) {
     const std::uint64_t nps = iteration.nodes * 1000 / (ms > 0 ? ms : 1);
     std::printf(" time %llu nodes %llu nps %llu", static_cast<unsigned long long>(ms),
                 static_cast<unsigned long long>(iteration.nodes), static_cast<unsigned long long>(nps));
+    if (iteration.hashfull >= 0) std::printf(" hashfull %d", iteration.hashfull);
     if (iteration.pv_length > 0) std::printf(" pv");
     for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", move_to_text(iteration.pv[j]));
     std::printf("\n");
@@ -123,6 +132,8 @@ void cmd_go(UciSession& session, const char* arguments) {
     SearchLimits limits = uci_search_limits(command, side_to_move);
     // The book only for a real move.
     limits.use_book = session.own_book && !command.ponder && !command.infinite;
+    limits.kind = session.kind;
+    limits.move_overhead_ms = session.move_overhead_ms;
 
     UciGo& go = session.go;
     go = UciGo{};
@@ -223,6 +234,27 @@ void cmd_setoption(UciSession& session, const char* arguments) {
         if (session.own_book) set_book(session, true);
     } else if (is("Ponder")) {
         // Pondering is the interface's to ask for; nothing to set.
+    } else if (is("Search")) {
+        if (strcasecmp(value, "classic") == 0)
+            session.kind = SearchKind::CLASSIC;
+        else if (strcasecmp(value, "strong") == 0)
+            session.kind = SearchKind::STRONG;
+        else
+            std::printf("info string Search is classic or strong, not %.40s\n", value);
+    } else if (is("Hash")) {
+        std::int64_t mb;
+        if (!read_integer_word(value, &mb) || mb < HASH_MIN_MB || mb > strong_max_hash_mb())
+            std::printf("info string Hash takes %d to %d MB\n", HASH_MIN_MB, strong_max_hash_mb());
+        else if (!strong_set_hash_mb(static_cast<int>(mb)))
+            std::printf("info string no memory for %d MB of hash; the table stays as it was\n", static_cast<int>(mb));
+    } else if (is("Clear Hash")) {
+        strong_clear_hash();
+    } else if (is("Move Overhead")) {
+        std::int64_t ms;
+        if (!read_integer_word(value, &ms) || ms < 0 || ms > MOVE_OVERHEAD_MAX_MS)
+            std::printf("info string Move Overhead takes 0 to %d ms\n", MOVE_OVERHEAD_MAX_MS);
+        else
+            session.move_overhead_ms = static_cast<int>(ms);
     } else {
         std::printf("info string unknown option %.*s\n", static_cast<int>(name_length < 64 ? name_length : 64), name);
     }
@@ -291,6 +323,15 @@ SearchLimits uci_search_limits(const UciGoCommand& go, int side) {
         limits.depth = timed && !go.infinite && go.nodes <= 0 ? DEPTH_FOR_TIME : DEEPEST_GO_DEPTH;
     limits.nodes = go.nodes > 0 ? static_cast<std::uint64_t>(go.nodes) : 0;
     if (!timed) limits.no_deadline = true;
+    // The strong search plans its own time from the clock itself.
+    if (go.depth > 0) limits.depth_cap = limits.depth;
+    if (go.move_time_ms >= 0) {
+        limits.clock.move_time_ms = go.move_time_ms;
+    } else if (go.has_clock[side]) {
+        limits.clock.remaining_ms = std::max<std::int64_t>(go.clock_ms[side], 0);
+        limits.clock.increment_ms = std::max<std::int64_t>(go.increment_ms[side], 0);
+        limits.clock.moves_to_go = static_cast<int>(std::clamp<std::int64_t>(go.moves_to_go, 0, 1000000));
+    }
     return limits;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "game/game.h"
+#include "game/strong_door.h"
 #include "io/input.h"
 
 // What "go" says, as read; a number that is missing or does not read
@@ -32,6 +33,8 @@ struct UciSession {
     bool quit = false;
     bool own_book = true;
     char book_path[4096] = "";
+    SearchKind kind = SearchKind::CLASSIC;
+    int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
     UciGo go;
     char line[LONG_LINE_SIZE];   // the line read
     char heard[LONG_LINE_SIZE];  // a line read during a search

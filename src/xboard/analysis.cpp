@@ -55,6 +55,7 @@ bool analysis_turn(XboardSession& session) {
     limits.depth = MAX_PLY - 1;
     limits.no_deadline = true;
     limits.use_book = false;
+    limits.kind = session.kind;
     session.input_ended = false;
     const SearchOutcome outcome = game_search(limits, {analysis_must_stop, print_thinking_line, &session});
     // Only a line that cut the search short leaves the analysis owed: one that

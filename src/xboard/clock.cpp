@@ -143,10 +143,14 @@ void reset_clock_for_new_game(XboardSession& session) {
 SearchLimits search_limits_v2(const XboardSession& session) {
     const XboardClock& clock = session.clock;
     SearchLimits limits;
+    limits.kind = session.kind;
+    limits.move_overhead_ms = session.move_overhead_ms;
     limits.depth = clock.depth_cap > 0 ? clock.depth_cap : DEPTH_FOR_TIME;
+    limits.depth_cap = clock.depth_cap;
     switch (clock.control) {
         case TimeControl::PER_MOVE:
             limits.budget_ms = budget_per_move(clock.seconds_per_move);
+            limits.clock.move_time_ms = limits.budget_ms;
             break;
         case TimeControl::LEVEL: {
             const std::int64_t remaining = clock.engine_clock_ms >= 0 ? clock.engine_clock_ms : clock.level_base_ms;
@@ -156,15 +160,21 @@ SearchLimits search_limits_v2(const XboardSession& session) {
                                         ? static_cast<int>(clock.level_moves - (history_ply / 2) % clock.level_moves)
                                         : 0;
             limits.budget_ms = budget_from_clock(remaining, clock.level_increment_ms, moves_to_go);
+            limits.clock.remaining_ms = remaining;
+            limits.clock.increment_ms = clock.level_increment_ms;
+            limits.clock.moves_to_go = moves_to_go;
             break;
         }
         case TimeControl::NONE:
-            if (clock.engine_clock_ms >= 0)
+            if (clock.engine_clock_ms >= 0) {
                 limits.budget_ms = budget_from_clock(clock.engine_clock_ms, 0, CLOCK_HORIZON_MOVES);
-            else if (clock.depth_cap > 0)
+                limits.clock.remaining_ms = clock.engine_clock_ms;
+            } else if (clock.depth_cap > 0) {
                 limits.budget_ms = DEPTH_ONLY_MS;
-            else
+            } else {
                 limits.budget_ms = budget_per_move(DEFAULT_SECONDS_PER_MOVE);
+                limits.clock.move_time_ms = limits.budget_ms;
+            }
             break;
     }
     return limits;

@@ -2,10 +2,12 @@
 // the loop that reads and carries out lines.
 #include "xboard/commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
 
+#include "game/strong_door.h"
 #include "io/input.h"
 #include "io/tokens.h"
 #include "version.h"
@@ -94,9 +96,57 @@ void cmd_playother(XboardSession& session, const char*) {
 void cmd_book_moves(XboardSession&, const char*) { std::printf(" no list of book moves\n\n"); }
 
 void print_features() {
-    std::printf("feature myname=\"Tavrin %s\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n",
+    std::printf("feature done=0 myname=\"Tavrin %s\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n",
                 TAVRIN_VERSION);
-    std::printf("feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n");
+    std::printf("feature option=\"Search -combo *classic /// strong\"\n");
+    std::printf("feature option=\"Move Overhead -spin %d 0 %d\"\n", MOVE_OVERHEAD_DEFAULT_MS, MOVE_OVERHEAD_MAX_MS);
+    std::printf("feature option=\"Clear Hash -button\"\n");
+    std::printf("feature memory=1 smp=1 time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n");
+}
+
+// "memory N": the table gets the megabytes the interface allows.
+void cmd_memory(XboardSession&, const char* line) {
+    const char* p = after_first_word(line);
+    std::int64_t mb;
+    if (!read_integer(p, &mb) || *skip_blanks(p) || mb < 1) {
+        std::printf("Error (bad parameters): %s\n", line);
+        return;
+    }
+    if (!strong_set_hash_mb(static_cast<int>(std::min<std::int64_t>(mb, strong_max_hash_mb()))))
+        std::printf("telluser no memory for %lld MB of hash; the table stays as it was\n", static_cast<long long>(mb));
+}
+
+// "cores N": the strong search's threads.
+void cmd_cores(XboardSession&, const char* line) {
+    const char* p = after_first_word(line);
+    std::int64_t cores;
+    if (!read_integer(p, &cores) || *skip_blanks(p) || cores < 1) {
+        std::printf("Error (bad parameters): %s\n", line);
+        return;
+    }
+    strong_set_threads(static_cast<int>(std::min<std::int64_t>(cores, THREADS_MAX)));
+}
+
+// "option NAME[=VALUE]" for the options announced in the features.
+void cmd_option(XboardSession& session, const char* line) {
+    const char* name = after_first_word(line);
+    const char* equals = std::strchr(name, '=');
+    const std::size_t length = equals ? static_cast<std::size_t>(equals - name) : std::strlen(name);
+    const char* value = equals ? equals + 1 : "";
+    auto is = [&](const char* option) { return std::strlen(option) == length && std::strncmp(name, option, length) == 0; };
+    std::int64_t number = 0;
+    const bool numeric = read_integer_word(value, &number);
+    if (is("Search") && std::strcmp(value, "classic") == 0) {
+        session.kind = SearchKind::CLASSIC;
+    } else if (is("Search") && std::strcmp(value, "strong") == 0) {
+        session.kind = SearchKind::STRONG;
+    } else if (is("Move Overhead") && numeric && number >= 0 && number <= MOVE_OVERHEAD_MAX_MS) {
+        session.move_overhead_ms = static_cast<int>(number);
+    } else if (is("Clear Hash")) {
+        strong_clear_hash();
+    } else {
+        std::printf("Error (bad option): %s\n", line);
+    }
 }
 
 // "protover N": from version 2 on, the features at once and protocol 2 for
@@ -204,6 +254,9 @@ constexpr XboardCommand protocol2_commands[] = {
     {".",         cmd_status},
     {"?",         cmd_ignore},  // move now: heard only while the engine thinks
     {"bk",        cmd_book_moves},
+    {"option",    cmd_option},
+    {"memory",    cmd_memory},
+    {"cores",     cmd_cores},
 };
 
 }  // namespace

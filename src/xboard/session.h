@@ -53,6 +53,10 @@ struct XboardSession {
     bool post = false;        // thinking lines on the engine's turn
     bool quit = false;        // "quit", or the end of input heard during a search
 
+    // Protocol 2's options: which search, and what each move keeps back.
+    SearchKind kind = SearchKind::CLASSIC;
+    int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
+
     // Protocol 1: what its time commands leave for the next search.
     std::int32_t time_budget_ms = 0;
     std::int32_t depth_limit = 0;

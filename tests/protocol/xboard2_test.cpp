@@ -12,8 +12,11 @@ namespace {
 
 const std::string PROTOVER = "xboard\nprotover 2\n";
 const std::string FEATURES =
-    "feature myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n"
-    "feature time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n";
+    "feature done=0 myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n"
+    "feature option=\"Search -combo *classic /// strong\"\n"
+    "feature option=\"Move Overhead -spin 30 0 5000\"\n"
+    "feature option=\"Clear Hash -button\"\n"
+    "feature memory=1 smp=1 time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n";
 
 // What the engine printed after its features.
 std::string session2(const std::string& input, const std::string& book = "") {
@@ -117,7 +120,7 @@ public:
     Xboard2Engine() {
         send("xboard");
         send("protover 2");
-        EXPECT_NE(next("feature time=1"), "");
+        EXPECT_NE(next("feature memory=1"), "");
     }
 };
 

@@ -1,0 +1,181 @@
+// The strong search behind the game layer: its engine (table, threads), a
+// struct board kept in step with the game for repetitions, and the search
+// of the game position with the front end's limits and hooks.
+#include "game/strong_door.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "board/make_move.h"
+#include "board/position.h"
+#include "strong/notation.h"
+#include "strong/search.h"
+
+namespace {
+
+// Made on first use, so that a game with the classic search alone never
+// takes the table's memory.
+std::unique_ptr<strong::Engine> engine;
+int hash_mb = HASH_DEFAULT_MB;
+int threads = 1;
+
+strong::Engine& the_engine() {
+    if (!engine) {
+        engine = std::make_unique<strong::Engine>();
+        strong::set_hash(*engine, hash_mb);
+        strong::set_threads(*engine, threads);
+    }
+    return *engine;
+}
+
+// The game position on the struct board, with the positions since set-up
+// (or the last that fit) for repetitions. Large: kept here, not on a stack.
+std::unique_ptr<strong::Position> game_position;
+// Moves it could not follow leave it out of step until the next set-up.
+bool in_step = false;
+
+strong::Position& position() {
+    if (!game_position) game_position = std::make_unique<strong::Position>();
+    return *game_position;
+}
+
+// The classic move of the ply-0 list that the strong move names, 0 for none.
+Move to_classic(strong::Move m) {
+    if (m == strong::NO_MOVE) return 0;
+    const int promotion = strong::promotion_piece(m);
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        const Move c = move_list[i].move;
+        if (move_from(c) != strong::move_from(m) || move_to(c) != strong::move_to(m)) continue;
+        if ((move_flags(c) & MOVE_PROMOTION) ? move_promotion(c) == promotion : promotion == EMPTY) return c;
+    }
+    return 0;
+}
+
+// A move deeper in a variation, as far as its text goes.
+Move as_text_move(strong::Move m) {
+    const int promotion = strong::promotion_piece(m);
+    return pack_move(strong::move_from(m), strong::move_to(m), promotion == EMPTY ? 0 : promotion,
+                     promotion == EMPTY ? 0 : MOVE_PROMOTION);
+}
+
+struct RunningSearch {
+    const SearchLimits* limits;
+    const SearchHooks* hooks;
+};
+
+bool must_stop(void* context) {
+    const RunningSearch& search = *static_cast<const RunningSearch*>(context);
+    return search.hooks->should_stop != nullptr && search.hooks->should_stop(search.hooks->context);
+}
+
+void report(void* context, const strong::Report& line) {
+    const RunningSearch& search = *static_cast<const RunningSearch*>(context);
+    if (search.hooks->report == nullptr) return;
+    Move pv[MAX_OUTCOME_PV];
+    const int length = std::min(line.pv_length, MAX_OUTCOME_PV);
+    for (int i = 0; i < length; ++i) pv[i] = as_text_move(line.pv[i]);
+    IterationReport r{line.depth, line.score, line.is_mate, line.mate_moves, static_cast<std::int32_t>(line.elapsed_ms),
+                      line.nodes, pv, length};
+    r.seldepth = line.seldepth;
+    r.multipv = line.multipv;
+    r.hashfull = line.hashfull;
+    search.hooks->report(search.hooks->context, r);
+}
+
+}  // namespace
+
+bool strong_set_hash_mb(int mb) {
+    mb = std::clamp(mb, HASH_MIN_MB, strong_max_hash_mb());
+    if (engine && !strong::set_hash(*engine, mb)) {
+        strong::clear_hash(*engine);
+        return false;
+    }
+    hash_mb = mb;
+    return true;
+}
+
+int strong_max_hash_mb() {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    const long long half = pages > 0 && page_size > 0 ? static_cast<long long>(pages) * page_size / 2 / (1 << 20) : 1024;
+    return static_cast<int>(std::clamp<long long>(half, HASH_DEFAULT_MB, strong::TT_MAX_MB));
+}
+
+void strong_clear_hash() {
+    if (engine) strong::clear_hash(*engine);
+}
+
+void strong_set_threads(int n) {
+    threads = std::clamp(n, 1, THREADS_MAX);
+    if (engine) strong::set_threads(*engine, threads);
+}
+
+void strong_follow_new_position() { in_step = strong::set_from_classic(position()); }
+
+void strong_follow_move(Move move) {
+    if (!in_step) return;
+    in_step = strong::push_history_move(position(), strong::from_classic_move(move));
+    if (!in_step) strong_follow_new_position();
+}
+
+void strong_follow_take_back(int plies) {
+    strong::Position& pos = position();
+    if (in_step && pos.history_count >= plies) {
+        for (int i = 0; i < plies; ++i) strong::unmake(pos);
+        return;
+    }
+    strong_follow_new_position();
+}
+
+SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks) {
+    SearchOutcome outcome;
+    if (!in_step) strong_follow_new_position();
+
+    strong::Limits l;
+    if (limits.depth_cap > 0) l.depth = std::min(limits.depth_cap, strong::MAX_SEARCH_PLY - 1);
+    l.nodes = limits.nodes;
+    l.clock.remaining_ms = limits.clock.remaining_ms;
+    l.clock.increment_ms = limits.clock.increment_ms;
+    l.clock.moves_to_go = limits.clock.moves_to_go;
+    l.clock.move_time_ms = limits.clock.move_time_ms;
+    l.no_deadline = limits.no_deadline;
+    l.multipv = limits.multipv;
+    l.move_overhead_ms = limits.move_overhead_ms;
+
+    RunningSearch running{&limits, &hooks};
+    const strong::Result result = strong::think(the_engine(), position(), l, {must_stop, report, &running});
+
+    switch (result.reason) {
+        case strong::StopReason::COMPLETED: outcome.end = SearchEnd::COMPLETED; break;
+        case strong::StopReason::LIMIT: outcome.end = SearchEnd::DEADLINE; break;
+        case strong::StopReason::STOPPED: outcome.end = SearchEnd::STOPPED; break;
+    }
+    outcome.depth = result.depth;
+    outcome.score = result.score;
+    outcome.pv_length = std::min(result.pv_length, MAX_OUTCOME_PV);
+    for (int i = 0; i < outcome.pv_length; ++i) outcome.pv[i] = as_text_move(result.pv[i]);
+    // A stopped search answers with what it has finished.
+    const strong::Move best = outcome.end == SearchEnd::STOPPED && result.pv_length > 0 ? result.pv[0] : result.best;
+    outcome.best = to_classic(best);
+    if (outcome.best != 0 && result.pv_length >= 2 && result.pv[0] == best) outcome.ponder = as_text_move(result.pv[1]);
+    return outcome;
+}
+
+void strong_search_set_deadline(std::int32_t budget_ms) {
+    if (engine) strong::set_deadline_from_now(*engine, budget_ms);
+}
+
+void strong_search_progress(std::int32_t* elapsed_ms, std::uint64_t* nodes, int* depth) {
+    if (!engine) {
+        *elapsed_ms = 0;
+        *nodes = 0;
+        *depth = 0;
+        return;
+    }
+    const strong::Progress p = strong::progress(*engine);
+    *elapsed_ms = static_cast<std::int32_t>(p.elapsed_ms);
+    *nodes = p.nodes;
+    *depth = p.depth;
+}

@@ -1,0 +1,30 @@
+// The strong search behind the game layer: its engine (table, threads), a
+// struct board kept in step with the game for repetitions, and the search
+// of the game position with the front end's limits and hooks.
+#pragma once
+#include "game/search_types.h"
+
+// The bounds of the strong engine's settings.
+constexpr int HASH_MIN_MB = 1;
+constexpr int HASH_DEFAULT_MB = 16;
+constexpr int THREADS_MAX = 256;
+
+// Hash in MB: false, with the old table kept, when the memory cannot be
+// had; the table is emptied either way.
+bool strong_set_hash_mb(int mb);
+// The largest Hash worth offering on this machine: half its memory.
+int strong_max_hash_mb();
+void strong_clear_hash();
+void strong_set_threads(int threads);
+
+// The game's position changed: set up anew (the history for repetitions
+// starts here), a move played, a move taken back.
+void strong_follow_new_position();
+void strong_follow_move(Move move);
+void strong_follow_take_back(int plies);
+
+// Searches the game position with the strong search. Needs the ply-0 list.
+SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks);
+void strong_search_set_deadline(std::int32_t budget_ms);
+// Elapsed, nodes and depth of the search under way.
+void strong_search_progress(std::int32_t* elapsed_ms, std::uint64_t* nodes, int* depth);

@@ -1,0 +1,678 @@
+// The strong search: principal-variation alpha-beta over the struct board,
+// with a shared transposition table, pruning and reductions, its own time
+// manager, several lines and several threads. All of a search's state is in
+// an Engine and its workers; nothing global.
+#include "strong/search.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+
+#include "strong/see.h"
+
+namespace strong {
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Tables and small helpers.
+
+enum NodeType { NON_PV, PV, ROOT };
+
+// Late-move reductions by depth and move number, in plies.
+struct ReductionTable {
+    std::int8_t plies[64][64];
+    ReductionTable() {
+        for (int d = 1; d < 64; ++d)
+            for (int m = 1; m < 64; ++m)
+                plies[d][m] = static_cast<std::int8_t>(0.8 + std::log(d) * std::log(m) / 2.3);
+    }
+};
+const ReductionTable reductions;
+
+int reduction(int depth, int move_number) { return reductions.plies[std::min(depth, 63)][std::min(move_number, 63)]; }
+
+// The bonus a quiet move earns for a cut-off at `depth`, and the malus the
+// quiet moves tried before it pay.
+int history_bonus(int depth) { return std::min(170 * depth - 100, 1700); }
+
+std::int64_t now_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+int mated_in(int ply) { return -SCORE_MATE + ply; }
+int mate_in(int ply) { return SCORE_MATE - ply; }
+
+bool has_non_pawn_material(const Position& pos, int side) {
+    const Bitboard* p = pos.pieces[side];
+    return (p[KNIGHT] | p[BISHOP] | p[ROOK] | p[QUEEN]) != 0;
+}
+
+std::uint64_t total_nodes(const Engine& engine) {
+    std::uint64_t n = 0;
+    for (const auto& w : engine.workers) n += w->nodes.load(std::memory_order_relaxed);
+    return n;
+}
+
+int evaluate(Worker& w) { return evaluate_classic(w.pos, w.pawn_cache); }
+
+// ---------------------------------------------------------------------------
+// Time and stopping: only the main thread looks at the clock and the hooks.
+
+void poll(Worker& w) {
+    Engine& e = *w.engine;
+    const std::uint64_t nodes = total_nodes(e);
+    if (e.limits.nodes != 0 && nodes >= e.limits.nodes) {
+        e.stopped_by_limit = true;
+        e.stop.store(true, std::memory_order_relaxed);
+        return;
+    }
+    if (e.timed && now_ms() - e.start_ms >= e.hard_ms) {
+        e.stopped_by_limit = true;
+        e.stop.store(true, std::memory_order_relaxed);
+        return;
+    }
+    if (e.hooks.should_stop != nullptr && e.hooks.should_stop(e.hooks.context)) {
+        e.stopped_by_hook = true;
+        e.stop.store(true, std::memory_order_relaxed);
+    }
+}
+
+// Counts a node; the main thread polls every 1024 of its own.
+inline bool count_node_and_stop(Worker& w) {
+    const std::uint64_t n = w.nodes.fetch_add(1, std::memory_order_relaxed) + 1;
+    if (w.index == 0 && (n & 1023) == 0) poll(w);
+    return w.engine->stop.load(std::memory_order_relaxed);
+}
+
+void update_pv(Worker& w, int ply, Move m) {
+    w.pv[ply][0] = m;
+    const int child = w.pv_length[ply + 1];
+    std::memcpy(&w.pv[ply][1], &w.pv[ply + 1][0], sizeof(Move) * static_cast<std::size_t>(child));
+    w.pv_length[ply] = child + 1;
+}
+
+// After a quiet move caused a cut-off: it becomes a killer and the
+// counter-move of the move before, and its history rises while that of the
+// quiet moves tried before it falls.
+void reward_quiet(Worker& w, Frame* ss, Move best, int depth, const Move* tried, int tried_count) {
+    Histories& h = w.histories;
+    const int side = w.pos.side;
+    if (ss->killers[0] != best) {
+        ss->killers[1] = ss->killers[0];
+        ss->killers[0] = best;
+    }
+    const Frame* previous = ss - 1;
+    if (previous->move != NO_MOVE) h.counter[previous->piece][move_to(previous->move)] = best;
+    const int bonus = history_bonus(depth);
+    update_history(h.butterfly[side][move_from(best)][move_to(best)], bonus);
+    for (int i = 0; i < tried_count; ++i)
+        if (tried[i] != best) update_history(h.butterfly[side][move_from(tried[i])][move_to(tried[i])], -bonus);
+}
+
+void reward_capture(Worker& w, Move m, int bonus) {
+    const Position& pos = w.pos;
+    const int taken = move_kind(m) == EN_PASSANT ? PAWN : piece_type(pos.board[move_to(m)]);
+    if (taken == EMPTY) return;
+    update_history(w.histories.capture[pos.board[move_from(m)]][move_to(m)][taken], bonus);
+}
+
+// Makes a move, noting it in the frame for the plies below.
+void play(Worker& w, Frame* ss, Move m) {
+    ss->move = m;
+    ss->piece = w.pos.board[move_from(m)];
+    make(w.pos, m);
+}
+
+// ---------------------------------------------------------------------------
+// Quiescence: captures and queen promotions until the position is quiet,
+// every evasion when in check.
+
+// `qs_ply` counts the plies since the main search: at the first, quiet
+// checks are searched too, so that a mate the horizon hides is seen.
+template <NodeType node>
+int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 0) {
+    constexpr bool pv_node = node != NON_PV;
+    Position& pos = w.pos;
+    if (pv_node) w.pv_length[ply] = 0;
+    if (ply > w.seldepth) w.seldepth = ply;
+
+    // 1. Draws, and the deepest ply.
+    if (is_repetition(pos, ply) || (is_fifty_move_draw(pos) && !in_check(pos)) || has_insufficient_material(pos))
+        return 0;
+    if (ply >= MAX_SEARCH_PLY - 1) return in_check(pos) ? 0 : evaluate(w);
+
+    // 2. The table.
+    TTHit hit{};
+    const bool found = tt_probe(w.engine->tt, pos.key, ply, hit);
+    if (found && !pv_node && hit.bound != Bound::NONE &&
+        (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score >= beta : hit.score <= alpha)))
+        return hit.score;
+
+    // 3. Stand pat: the side to move may decline every capture.
+    const bool check = in_check(pos);
+    int best = -SCORE_INFINITE;
+    int static_eval = SCORE_NONE;
+    if (!check) {
+        static_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        best = static_eval;
+        if (found && hit.bound != Bound::NONE &&
+            (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score > best : hit.score < best)))
+            best = hit.score;
+        if (best >= beta) {
+            if (!found) tt_store(w.engine->tt, pos.key, ply, NO_MOVE, best, static_eval, -1, Bound::LOWER);
+            return best;
+        }
+        if (best > alpha) alpha = best;
+    }
+
+    // 4. Captures that do not lose material; in check, every move.
+    MovePicker mp;
+    init_quiescence_picker(mp, pos, w.histories, found ? hit.move : NO_MOVE, qs_ply == 0);
+    const int original_alpha = alpha;
+    Move best_move = NO_MOVE;
+    int legal = 0;
+    while (const Move m = next_move(mp)) {
+        ++legal;
+        if (pv_node) w.pv_length[ply + 1] = 0;
+        if (!check) {
+            // Nothing a capture could win lifts a hopeless position to alpha.
+            const int taken = move_kind(m) == EN_PASSANT ? PAWN : piece_type(pos.board[move_to(m)]);
+            if (move_kind(m) != PROMOTE_QUEEN && taken != EMPTY && static_eval + SEE_VALUE[taken] + 200 <= alpha &&
+                !gives_check(pos, m))
+                continue;
+            if (!see_ge(pos, m, 0)) continue;
+        }
+        play(w, ss, m);
+        const bool stop = count_node_and_stop(w);
+        const int score = stop ? 0 : -quiescence<node>(w, ss + 1, ply + 1, -beta, -alpha, qs_ply + 1);
+        unmake(pos);
+        if (w.engine->stop.load(std::memory_order_relaxed)) return 0;
+        if (score <= best) continue;
+        best = score;
+        if (score <= alpha) continue;
+        best_move = m;
+        if (pv_node) update_pv(w, ply, m);
+        if (score >= beta) break;
+        alpha = score;
+    }
+
+    // 5. Mated: in check without a move.
+    if (check && legal == 0) return mated_in(ply);
+
+    const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
+    tt_store(w.engine->tt, pos.key, ply, best_move, best, static_eval, 0, bound);
+    return best;
+}
+
+// ---------------------------------------------------------------------------
+// The main search.
+
+template <NodeType node>
+int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool cut_node) {
+    constexpr bool pv_node = node != NON_PV;
+    constexpr bool root = node == ROOT;
+    Position& pos = w.pos;
+    Engine& e = *w.engine;
+
+    // 1. The horizon: quiet the position down.
+    if (depth <= 0) return quiescence<pv_node ? PV : NON_PV>(w, ss, ply, alpha, beta);
+
+    if (pv_node) w.pv_length[ply] = 0;
+    if (ply > w.seldepth) w.seldepth = ply;
+    const bool check = in_check(pos);
+
+    if (!root) {
+        // 2. Draws by the rules, before anything stored about the position.
+        if (is_repetition(pos, ply) || has_insufficient_material(pos)) return 0;
+        if (is_fifty_move_draw(pos) && !check) return 0;
+        if (ply >= MAX_SEARCH_PLY - 1) return check ? 0 : evaluate(w);
+
+        // 3. Mate-distance pruning: no line here beats a mate already found nearer the root.
+        alpha = std::max(alpha, mated_in(ply));
+        beta = std::min(beta, mate_in(ply + 1));
+        if (alpha >= beta) return alpha;
+    }
+
+    // 4. The table: a deep enough result of the right kind ends a node off
+    //    the principal variation.
+    TTHit hit{};
+    const bool found = tt_probe(e.tt, pos.key, ply, hit);
+    const Move table_move = root ? w.root_moves[w.pv_index].move : found ? hit.move : NO_MOVE;
+    if (!pv_node && found && hit.depth >= depth && hit.bound != Bound::NONE &&
+        (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score >= beta : hit.score <= alpha)) &&
+        pos.rule50 < 90) {
+        if (hit.move != NO_MOVE && hit.score >= beta && !is_tactical(pos, hit.move) && is_pseudo_legal(pos, hit.move))
+            reward_quiet(w, ss, hit.move, depth, nullptr, 0);
+        return hit.score;
+    }
+
+    // 5. The static evaluation, and whether it has risen over two plies.
+    int eval;
+    if (check) {
+        ss->static_eval = eval = SCORE_NONE;
+    } else {
+        ss->static_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        eval = ss->static_eval;
+        // A stored score is a better guess than the static one when its bound allows.
+        if (found && hit.bound != Bound::NONE &&
+            (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score > eval : hit.score < eval)))
+            eval = hit.score;
+    }
+    const bool improving = !check && (ss - 2)->static_eval != SCORE_NONE && ss->static_eval > (ss - 2)->static_eval;
+    (ss + 1)->killers[0] = (ss + 1)->killers[1] = NO_MOVE;
+
+    if (!pv_node && !check) {
+        // 6. Reverse futility: far enough above beta that a few plies will not bring it down.
+        if (depth <= 8 && eval - (80 * depth - 60 * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
+            return eval;
+
+        // 7. Null move: if passing still holds beta, a real move will too. Not
+        //    twice in a row, not with only king and pawns (zugzwang).
+        if (depth >= 3 && eval >= beta && ss->static_eval >= beta && (ss - 1)->move != NO_MOVE &&
+            has_non_pawn_material(pos, pos.side) && std::abs(beta) < SCORE_MATE_IN_MAX) {
+            const int r = 4 + depth / 4 + std::min((eval - beta) / 200, 3);
+            ss->move = NO_MOVE;
+            ss->piece = 0;
+            make_null(pos);
+            const int score = -search<NON_PV>(w, ss + 1, ply + 1, -beta, -beta + 1, depth - r, !cut_node);
+            unmake_null(pos);
+            if (e.stop.load(std::memory_order_relaxed)) return 0;
+            if (score >= beta) return score >= SCORE_MATE_IN_MAX ? beta : score;
+        }
+    }
+
+    // 8. Without a move from the table, a deep node is searched a little
+    //    shallower: its ordering is a guess anyway.
+    if (depth >= 4 && table_move == NO_MOVE && !check) --depth;
+
+    // 9. Check extension.
+    if (check && ply < 2 * w.root_depth) ++depth;
+
+    // 10. The moves.
+    MovePicker mp;
+    const Frame* previous = ss - 1;
+    const Move counter = previous->move != NO_MOVE ? w.histories.counter[previous->piece][move_to(previous->move)] : NO_MOVE;
+    init_picker(mp, pos, w.histories, table_move, ss->killers, counter);
+
+    const int original_alpha = alpha;
+    int best = -SCORE_INFINITE;
+    Move best_move = NO_MOVE;
+    Move quiets_tried[64];
+    int quiet_count = 0;
+    Move captures_tried[32];
+    int capture_count = 0;
+    int move_number = 0;
+    bool skip_quiets = false;
+
+    while (const Move m = next_move(mp, skip_quiets)) {
+        if (root) {
+            // Lines already reported in this iteration are not searched again.
+            bool listed = false;
+            for (int i = w.pv_index; i < w.root_move_count; ++i)
+                if (w.root_moves[i].move == m) listed = true;
+            if (!listed) continue;
+        }
+        ++move_number;
+        const bool tactical = is_tactical(pos, m);
+        const bool gives = gives_check(pos, m);
+
+        // 11. Pruning far from the principal variation, once a move has
+        //     kept us from being mated.
+        if (!root && best > -SCORE_MATE_IN_MAX && has_non_pawn_material(pos, pos.side)) {
+            if (!tactical && !gives) {
+                // Late moves at low depth, and quiet moves that cannot lift alpha.
+                if (!pv_node && depth <= 8 && move_number >= (3 + depth * depth) / (2 - improving)) {
+                    skip_quiets = true;
+                    continue;
+                }
+                if (!check && depth <= 8 && ss->static_eval + 120 + 90 * depth <= alpha) {
+                    skip_quiets = true;
+                    continue;
+                }
+                if (depth <= 8 && !see_ge(pos, m, -60 * depth)) continue;
+            } else if (depth <= 6 && !see_ge(pos, m, -30 * depth * depth)) {
+                continue;
+            }
+        }
+
+        play(w, ss, m);
+        if (count_node_and_stop(w)) {
+            unmake(pos);
+            return 0;
+        }
+        if (pv_node) w.pv_length[ply + 1] = 0;
+        const int new_depth = depth - 1;
+        int score;
+
+        // 12. Late moves first get a reduced, null-window look.
+        if (depth >= 3 && move_number > 1 + root && (!tactical || cut_node)) {
+            int r = reduction(depth, move_number);
+            r += !pv_node;
+            r += cut_node;
+            r += !improving;
+            r -= gives;
+            if (!tactical) {
+                if (m == ss->killers[0] || m == ss->killers[1] || m == counter) --r;
+                r -= w.histories.butterfly[pos.side ^ 1][move_from(m)][move_to(m)] / 6000;
+            }
+            r = std::clamp(r, 0, new_depth - 1);
+            score = -search<NON_PV>(w, ss + 1, ply + 1, -alpha - 1, -alpha, new_depth - r, true);
+            if (score > alpha && r > 0)
+                score = -search<NON_PV>(w, ss + 1, ply + 1, -alpha - 1, -alpha, new_depth, !cut_node);
+        } else if (!pv_node || move_number > 1) {
+            score = -search<NON_PV>(w, ss + 1, ply + 1, -alpha - 1, -alpha, new_depth, !cut_node);
+        } else {
+            score = alpha + 1;  // the first move of a PV node: the full window at once
+        }
+        // 13. Principal variation search: a move that beats alpha in the
+        //     null window is searched again with the full one.
+        if (pv_node && (move_number == 1 || (score > alpha && (root || score < beta))))
+            score = -search<PV>(w, ss + 1, ply + 1, -beta, -alpha, new_depth, false);
+        unmake(pos);
+        if (e.stop.load(std::memory_order_relaxed)) return 0;
+
+        if (root) {
+            RootMove& rm = *std::find_if(w.root_moves, w.root_moves + w.root_move_count,
+                                         [m](const RootMove& r) { return r.move == m; });
+            if (move_number > 1 && score > alpha && w.pv_index == 0) w.improved_best = m;
+            if (move_number == 1 || score > alpha) {
+                rm.score = score;
+                rm.seldepth = w.seldepth;
+                rm.pv[0] = m;
+                std::memcpy(&rm.pv[1], w.pv[ply + 1], sizeof(Move) * static_cast<std::size_t>(w.pv_length[ply + 1]));
+                rm.pv_length = w.pv_length[ply + 1] + 1;
+            } else {
+                rm.score = -SCORE_INFINITE;
+            }
+        }
+
+        if (score > best) {
+            best = score;
+            if (score > alpha) {
+                best_move = m;
+                if (pv_node && !root) update_pv(w, ply, m);
+                if (score >= beta) break;
+                alpha = score;
+            }
+        }
+        if (m != best_move) {
+            if (!tactical && quiet_count < 64) quiets_tried[quiet_count++] = m;
+            if (tactical && capture_count < 32) captures_tried[capture_count++] = m;
+        }
+    }
+
+    // 14. No legal move: mate or stalemate.
+    if (move_number == 0 && !root) return check ? mated_in(ply) : 0;
+    if (is_fifty_move_draw(pos)) return 0;
+
+    // 15. What the cut-off teaches the move ordering.
+    if (best >= beta && best_move != NO_MOVE) {
+        const int bonus = history_bonus(depth);
+        if (!is_tactical(pos, best_move))
+            reward_quiet(w, ss, best_move, depth, quiets_tried, quiet_count);
+        else
+            reward_capture(w, best_move, bonus);
+        for (int i = 0; i < capture_count; ++i) reward_capture(w, captures_tried[i], -bonus);
+    }
+
+    if (!root) {
+        const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
+        tt_store(e.tt, pos.key, ply, best_move, best, ss->static_eval, depth, bound);
+    }
+    return best;
+}
+
+// ---------------------------------------------------------------------------
+// Iterative deepening.
+
+// The reports of one iteration: each line searched so far, best first.
+void report_lines(Worker& w, int depth) {
+    Engine& e = *w.engine;
+    if (e.hooks.report == nullptr) return;
+    const std::int64_t elapsed = now_ms() - e.start_ms;
+    const std::uint64_t nodes = total_nodes(e);
+    const int hashfull = tt_hashfull(e.tt);
+    const int lines = std::min(e.limits.multipv, w.root_move_count);
+    for (int i = 0; i < lines; ++i) {
+        const RootMove& rm = w.root_moves[i];
+        const bool searched = i <= w.pv_index;
+        const int score = searched ? rm.score : rm.previous_score;
+        if (score == -SCORE_INFINITE) continue;
+        Report r{depth, rm.seldepth, i + 1, score, false, 0, elapsed, nodes, hashfull, rm.pv, rm.pv_length};
+        if (std::abs(score) >= SCORE_MATE_IN_MAX) {
+            r.is_mate = true;
+            r.mate_moves = score > 0 ? (SCORE_MATE - score + 1) / 2 : -(SCORE_MATE + score) / 2;
+        }
+        e.hooks.report(e.hooks.context, r);
+    }
+}
+
+// Sorts root moves i.. by score, keeping the order of equals.
+void sort_root_moves(Worker& w, int from) {
+    std::stable_sort(w.root_moves + from, w.root_moves + w.root_move_count,
+                     [](const RootMove& a, const RootMove& b) { return a.score > b.score; });
+}
+
+// Searches deeper and deeper until a limit says stop; the main thread also
+// decides when to stop on time.
+void iterate(Worker& w) {
+    Engine& e = *w.engine;
+    Frame* ss = w.frames + FRAME_OFFSET;
+    for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}};
+    std::memset(&w.histories, 0, sizeof w.histories);
+    w.completed_depth = 0;
+    w.completed = w.root_moves[0];
+    w.improved_best = NO_MOVE;
+
+    Move last_best = NO_MOVE;
+    double best_move_changes = 0;
+    int stable_iterations = 0;
+    const int lines = std::min(e.limits.multipv, w.root_move_count);
+
+    for (int depth = 1; depth <= e.limits.depth && depth < MAX_SEARCH_PLY - 1; ++depth) {
+        // Helpers spread over depths so that the threads do not all search the same tree.
+        if (w.index > 0 && depth > 1 && ((depth + w.index) % 3 == 0)) continue;
+        w.root_depth = depth;
+        for (int i = 0; i < w.root_move_count; ++i) w.root_moves[i].previous_score = w.root_moves[i].score;
+        w.improved_best = NO_MOVE;
+
+        for (w.pv_index = 0; w.pv_index < lines; ++w.pv_index) {
+            w.seldepth = 0;
+            // Aspiration window around the last score.
+            const int previous = w.root_moves[w.pv_index].previous_score;
+            int delta = 20;
+            int alpha = -SCORE_INFINITE, beta = SCORE_INFINITE;
+            if (depth >= 5 && previous != -SCORE_INFINITE && std::abs(previous) < SCORE_MATE_IN_MAX) {
+                alpha = std::max(previous - delta, -SCORE_INFINITE);
+                beta = std::min(previous + delta, SCORE_INFINITE);
+            }
+            for (;;) {
+                const int score = search<ROOT>(w, ss, 0, alpha, beta, depth, false);
+                sort_root_moves(w, w.pv_index);
+                if (e.stop.load(std::memory_order_relaxed)) break;
+                if (score <= alpha) {
+                    beta = (alpha + beta) / 2;
+                    alpha = std::max(score - delta, -SCORE_INFINITE);
+                } else if (score >= beta) {
+                    beta = std::min(score + delta, SCORE_INFINITE);
+                } else {
+                    break;
+                }
+                delta += delta / 2;
+            }
+            sort_root_moves(w, 0);
+            if (e.stop.load(std::memory_order_relaxed)) break;
+        }
+        if (e.stop.load(std::memory_order_relaxed)) break;
+        w.completed_depth = depth;
+        w.completed = w.root_moves[0];
+        w.improved_best = NO_MOVE;
+        if (w.index != 0) continue;
+
+        // The main thread: report, and decide whether another iteration fits.
+        report_lines(w, depth);
+        const RootMove& best = w.root_moves[0];
+        if (best.move != last_best) {
+            best_move_changes += 1;
+            stable_iterations = 0;
+        } else {
+            ++stable_iterations;
+        }
+        best_move_changes *= 0.5;
+        last_best = best.move;
+        if (e.timed && !e.limits.no_deadline &&
+            now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * soft_limit_scale(best_move_changes * 2, stable_iterations)))
+            break;
+        // A forced mate found within the depth needs no deeper look.
+        if (std::abs(best.score) >= SCORE_MATE_IN_MAX && SCORE_MATE - std::abs(best.score) <= depth) break;
+    }
+}
+
+void helper_loop(Engine* engine, Worker* w) {
+    std::uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(engine->mutex);
+            engine->wake.wait(lock, [&] { return engine->quitting || engine->search_id != seen; });
+            if (engine->quitting) return;
+            seen = engine->search_id;
+        }
+        iterate(*w);
+        std::lock_guard<std::mutex> lock(engine->mutex);
+        if (--engine->helpers_running == 0) engine->done.notify_all();
+    }
+}
+
+void stop_helpers(Engine& engine) {
+    {
+        std::lock_guard<std::mutex> lock(engine.mutex);
+        engine.quitting = true;
+    }
+    engine.wake.notify_all();
+    for (std::thread& t : engine.threads) t.join();
+    engine.threads.clear();
+    engine.quitting = false;
+}
+
+}  // namespace
+
+Engine::Engine() {
+    tt_resize(tt, 16);
+    set_threads(*this, 1);
+}
+
+Engine::~Engine() { stop_helpers(*this); }
+
+bool set_hash(Engine& engine, int mb) { return tt_resize(engine.tt, mb); }
+
+void clear_hash(Engine& engine) {
+    tt_clear(engine.tt);
+    for (auto& w : engine.workers) std::memset(&w->histories, 0, sizeof w->histories);
+}
+
+void set_threads(Engine& engine, int threads) {
+    threads = std::clamp(threads, 1, MAX_THREADS);
+    stop_helpers(engine);
+    engine.workers.resize(static_cast<std::size_t>(threads));
+    for (int i = 0; i < threads; ++i) {
+        if (!engine.workers[static_cast<std::size_t>(i)]) engine.workers[static_cast<std::size_t>(i)] = std::make_unique<Worker>();
+        Worker& w = *engine.workers[static_cast<std::size_t>(i)];
+        w.engine = &engine;
+        w.index = i;
+    }
+    for (int i = 1; i < threads; ++i)
+        engine.threads.emplace_back(helper_loop, &engine, engine.workers[static_cast<std::size_t>(i)].get());
+}
+
+int thread_count(const Engine& engine) { return static_cast<int>(engine.workers.size()); }
+
+Result think(Engine& engine, const Position& root, const Limits& limits, const Hooks& hooks) {
+    Engine& e = engine;
+    Result result;
+
+    // 1. The search's shared state and its time.
+    e.limits = limits;
+    e.limits.multipv = std::clamp(limits.multipv, 1, MAX_MULTIPV);
+    e.hooks = hooks;
+    e.stop.store(false);
+    e.stopped_by_hook = e.stopped_by_limit = false;
+    e.start_ms = now_ms();
+    e.timed = limits.clock.move_time_ms >= 0 || limits.clock.remaining_ms >= 0;
+    if (e.timed) {
+        const TimePlan plan = plan_time(limits.clock, limits.move_overhead_ms);
+        e.soft_ms = plan.soft_ms;
+        e.hard_ms = plan.hard_ms;
+    }
+    if (limits.no_deadline) e.timed = false;
+    tt_new_search(e.tt);
+
+    // 2. Every worker gets the root and its legal moves.
+    MoveList legal;
+    generate_all(root, legal);
+    for (auto& wp : e.workers) {
+        Worker& w = *wp;
+        w.pos = root;
+        w.nodes.store(0, std::memory_order_relaxed);
+        w.root_move_count = legal.count;
+        for (int i = 0; i < legal.count; ++i) {
+            RootMove& rm = w.root_moves[i];
+            rm.move = legal.moves[i];
+            rm.score = rm.previous_score = -SCORE_INFINITE;
+            rm.seldepth = 0;
+            rm.pv_length = 1;
+            rm.pv[0] = legal.moves[i];
+        }
+    }
+    if (legal.count == 0) return result;
+
+    // 3. Helpers search beside the main thread until it stops them.
+    {
+        std::lock_guard<std::mutex> lock(e.mutex);
+        e.helpers_running = static_cast<int>(e.threads.size());
+        ++e.search_id;
+    }
+    e.wake.notify_all();
+    Worker& main = *e.workers[0];
+    iterate(main);
+    e.stop.store(true);
+    {
+        std::unique_lock<std::mutex> lock(e.mutex);
+        e.done.wait(lock, [&] { return e.helpers_running == 0; });
+    }
+
+    // 4. The main thread's choice: the last finished iteration's line, or at
+    //    a limit a move that has since beaten it.
+    const RootMove& finished = main.completed;
+    result.reason = e.stopped_by_hook ? StopReason::STOPPED : e.stopped_by_limit ? StopReason::LIMIT : StopReason::COMPLETED;
+    result.depth = main.completed_depth;
+    result.score = finished.score;
+    result.pv_length = finished.pv_length;
+    std::memcpy(result.pv, finished.pv, sizeof(Move) * static_cast<std::size_t>(finished.pv_length));
+    result.best = finished.move;
+    if (finished.pv_length >= 2) result.ponder = finished.pv[1];
+    if (result.reason == StopReason::LIMIT && main.improved_best != NO_MOVE) {
+        const RootMove& improved = *std::find_if(main.root_moves, main.root_moves + main.root_move_count,
+                                                 [&](const RootMove& r) { return r.move == main.improved_best; });
+        result.best = improved.move;
+        result.ponder = improved.pv_length >= 2 ? improved.pv[1] : NO_MOVE;
+    }
+    return result;
+}
+
+void set_deadline_from_now(Engine& engine, std::int64_t ms) {
+    engine.limits.no_deadline = false;
+    engine.timed = true;
+    engine.hard_ms = now_ms() - engine.start_ms + std::max<std::int64_t>(ms, 0);
+    engine.soft_ms = engine.hard_ms / 2;
+}
+
+Progress progress(const Engine& engine) {
+    const Worker& main = *engine.workers[0];
+    return {now_ms() - engine.start_ms, total_nodes(engine), main.root_depth};
+}
+
+}  // namespace strong

@@ -1,0 +1,168 @@
+// The strong search: principal-variation alpha-beta over the struct board,
+// with a shared transposition table, pruning and reductions, its own time
+// manager, several lines and several threads. All of a search's state is in
+// an Engine and its workers; nothing global.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "strong/classic_eval.h"
+#include "strong/move_picker.h"
+#include "strong/position.h"
+#include "strong/time_manager.h"
+#include "strong/tt.h"
+
+namespace strong {
+
+constexpr int MAX_THREADS = 256;
+constexpr int MAX_MULTIPV = 256;
+
+// What bounds one search.
+struct Limits {
+    int depth = MAX_SEARCH_PLY - 1;  // the deepest iteration
+    std::uint64_t nodes = 0;         // 0: none
+    ClockState clock;                // no time limit when remaining_ms < 0 and move_time_ms < 0
+    bool no_deadline = false;        // only the hooks end it, until set_deadline_from_now
+    int multipv = 1;                 // lines to search and report
+    int move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;
+};
+
+// One line of a finished iteration.
+struct Report {
+    int depth;
+    int seldepth;
+    int multipv;  // 1 for the best line
+    int score;    // side to move's view, pawn = 100
+    bool is_mate;
+    int mate_moves;  // when is_mate: positive when the side to move mates
+    std::int64_t elapsed_ms;
+    std::uint64_t nodes;
+    int hashfull;  // per thousand
+    const Move* pv;
+    int pv_length;
+};
+
+// How the caller takes part; only the thread that called think() calls them.
+struct Hooks {
+    bool (*should_stop)(void* context) = nullptr;  // polled every few thousand nodes
+    void (*report)(void* context, const Report& line) = nullptr;
+    void* context = nullptr;
+};
+
+enum class StopReason { COMPLETED, LIMIT, STOPPED };
+
+struct Result {
+    StopReason reason = StopReason::COMPLETED;
+    // The move to play at a limit: the last finished iteration's, or a move
+    // that beat it in the iteration under way. NO_MOVE without legal moves.
+    Move best = NO_MOVE;
+    Move ponder = NO_MOVE;
+    // The last finished iteration's best line and score.
+    int depth = 0;
+    int score = 0;
+    int pv_length = 0;
+    Move pv[MAX_SEARCH_PLY] = {};
+};
+
+struct RootMove {
+    Move move;
+    int score;
+    int previous_score;
+    int seldepth;
+    int pv_length;
+    Move pv[MAX_SEARCH_PLY];
+};
+
+// What the search keeps per ply.
+struct Frame {
+    Move move;        // made from this ply; NO_MOVE for a null move
+    int piece;        // the piece code that moved
+    int static_eval;  // SCORE_NONE in check
+    Move killers[2];
+};
+
+constexpr int FRAME_OFFSET = 4;  // frames before ply 0, so that ss - 4 is safe
+
+struct Engine;
+
+// Everything one thread owns.
+struct Worker {
+    Engine* engine;
+    int index;  // 0: the main thread, which decides
+    Position pos;
+    Histories histories;
+    ClassicPawnCache pawn_cache;
+    std::atomic<std::uint64_t> nodes{0};
+    int seldepth;
+    int root_depth;
+    int completed_depth;
+    int pv_index;
+    int root_move_count;
+    RootMove root_moves[MAX_MOVES];
+    RootMove completed;     // the best line of the last finished iteration
+    Move improved_best;     // a move that beat it in the iteration under way
+    Frame frames[MAX_SEARCH_PLY + FRAME_OFFSET + 4];
+    Move pv[MAX_SEARCH_PLY + 1][MAX_SEARCH_PLY + 1];
+    int pv_length[MAX_SEARCH_PLY + 1];
+};
+
+// The engine: its table, its threads and the search under way.
+struct Engine {
+    TranspositionTable tt;
+    std::vector<std::unique_ptr<Worker>> workers;  // [0] is run by the caller of think()
+    std::vector<std::thread> threads;              // one per helper worker
+
+    // The search under way, shared with the helpers.
+    std::atomic<bool> stop{false};
+    Limits limits;
+    Hooks hooks;
+    std::int64_t start_ms = 0;
+    std::int64_t soft_ms = 0;  // only the main thread reads and writes these
+    std::int64_t hard_ms = 0;
+    bool timed = false;
+    bool stopped_by_hook = false;
+    bool stopped_by_limit = false;
+    std::uint64_t next_poll = 0;
+
+    // Helpers wait here between searches.
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::condition_variable done;
+    std::uint64_t search_id = 0;  // raised for each search
+    int helpers_running = 0;
+    bool quitting = false;
+
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+};
+
+// Hash in MB (false, the old table kept, when the memory cannot be had),
+// and emptied; threads from 1 to MAX_THREADS.
+bool set_hash(Engine& engine, int mb);
+void clear_hash(Engine& engine);
+void set_threads(Engine& engine, int threads);
+int thread_count(const Engine& engine);
+
+// Searches `root` (whose history holds the game's positions for
+// repetitions) under the limits, and returns the move and why it stopped.
+Result think(Engine& engine, const Position& root, const Limits& limits, const Hooks& hooks);
+
+// From inside a hook: the search may now take `ms` more ("ponderhit").
+void set_deadline_from_now(Engine& engine, std::int64_t ms);
+
+// How the search under way stands, from inside a hook.
+struct Progress {
+    std::int64_t elapsed_ms;
+    std::uint64_t nodes;
+    int depth;
+};
+Progress progress(const Engine& engine);
+
+}  // namespace strong

@@ -1,0 +1,41 @@
+// The strong search's time: a soft limit after which no new iteration
+// starts, and a hard limit at which the search stops, from the clock.
+#include "strong/time_manager.h"
+
+#include <algorithm>
+
+namespace strong {
+
+namespace {
+
+// A game without a move count is planned as if this many moves were left.
+constexpr int EXPECTED_MOVES_LEFT = 25;
+
+}  // namespace
+
+TimePlan plan_time(const ClockState& clock, int overhead_ms) {
+    const std::int64_t overhead = std::clamp(overhead_ms, 0, MAX_MOVE_OVERHEAD_MS);
+    if (clock.move_time_ms >= 0) {
+        const std::int64_t t = std::max<std::int64_t>(clock.move_time_ms - overhead, clock.move_time_ms / 2);
+        return {t, t};
+    }
+    const std::int64_t left = std::max<std::int64_t>(clock.remaining_ms - overhead, 1);
+    const std::int64_t increment = std::max<std::int64_t>(clock.increment_ms, 0);
+    const int moves = clock.moves_to_go > 0 ? std::min(clock.moves_to_go, 50) : EXPECTED_MOVES_LEFT;
+    // The share of this move, and what may be spent on it at most: with a
+    // move count the last moves before the control must still be played.
+    std::int64_t share = left / moves + increment * 3 / 4;
+    const std::int64_t ceiling = clock.moves_to_go == 1 ? left * 3 / 4 : left / 4 + increment / 2;
+    share = std::min(share, ceiling);
+    const std::int64_t hard = std::min<std::int64_t>(share * 4, std::max<std::int64_t>(ceiling, share));
+    const std::int64_t soft = share * 6 / 10;
+    return {std::max<std::int64_t>(soft, 1), std::max<std::int64_t>(hard, 1)};
+}
+
+double soft_limit_scale(double changes, int stable_iterations) {
+    const double unstable = 1.0 + std::min(changes, 4.0) * 0.35;
+    const double stable = stable_iterations >= 6 ? 0.75 : stable_iterations >= 3 ? 0.9 : 1.0;
+    return unstable * stable;
+}
+
+}  // namespace strong

@@ -1,0 +1,200 @@
+// The strong search: mates found and scored by their distance, the draws
+// of the rules inside the tree, the transposition table's scores and moves,
+// why a search ended, and several threads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "strong/notation.h"
+#include "strong/search.h"
+
+namespace {
+
+using namespace strong;
+
+Position from_fen(const char* fen) {
+    Position pos;
+    EXPECT_TRUE(set_fen(pos, fen)) << fen;
+    return pos;
+}
+
+Limits to_depth(int depth) {
+    Limits limits;
+    limits.depth = depth;
+    return limits;
+}
+
+// One engine for the file: large, and its table is emptied between tests.
+class StrongSearch : public testing::Test {
+protected:
+    static void SetUpTestSuite() { engine_ = new Engine; }
+    static void TearDownTestSuite() { delete engine_; }
+    void SetUp() override {
+        clear_hash(*engine_);
+        set_threads(*engine_, 1);
+    }
+    static Result search(const char* fen, const Limits& limits, const Hooks& hooks = {}) {
+        return think(*engine_, from_fen(fen), limits, hooks);
+    }
+    static Engine* engine_;
+};
+
+Engine* StrongSearch::engine_ = nullptr;
+
+TEST_F(StrongSearch, MatesAreFoundAndScoredByTheirDistance) {
+    struct Case {
+        const char* fen;
+        const char* move;
+        int plies;  // to mate, from the root
+    };
+    const Case cases[] = {
+        {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "d1d8", 1},
+        {"r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq - 4 4", "h5f7", 1},
+        // Mated after the only move: the side to move loses in two plies.
+        {"k7/2K5/8/8/8/8/8/7R b - - 0 1", "a8a7", 2},
+        // A quiet rook move, then a pawn or the rook mates.
+        {"kbK5/pp6/1P6/8/8/8/8/R7 w - - 0 1", "a1a6", 3},
+    };
+    for (const Case& c : cases) {
+        const Result r = search(c.fen, to_depth(8));
+        EXPECT_EQ(move_to_uci(r.best), c.move) << c.fen;
+        const int expected = c.plies % 2 ? SCORE_MATE - c.plies : -SCORE_MATE + c.plies;
+        EXPECT_EQ(r.score, expected) << c.fen;
+        EXPECT_EQ(r.reason, StopReason::COMPLETED);
+        // Searched again with the table full of it, the distance holds.
+        EXPECT_EQ(search(c.fen, to_depth(9)).score, expected) << c.fen;
+    }
+    // No move at all: mated or stalemated roots give no move.
+    EXPECT_EQ(search("3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", to_depth(4)).best, NO_MOVE);
+    EXPECT_EQ(search("k7/2Q5/1K6/8/8/8/8/8 b - - 0 1", to_depth(4)).best, NO_MOVE);
+}
+
+TEST_F(StrongSearch, TheDrawsOfTheRulesHoldInsideTheTree) {
+    // A queen down, White steps into a position that the game has seen twice
+    // since the last capture: the third time is a draw.
+    Position pos = from_fen("1q4k1/8/8/8/8/8/8/6K1 w - - 0 1");
+    for (const char* move : {"g1h1", "g8h8", "h1g1", "h8g8", "g1h1", "g8f8", "h1g2", "f8g8"})
+        ASSERT_TRUE(push_history_move(pos, parse_uci_move(pos, move))) << move;
+    const Result repeated = think(*engine_, pos, to_depth(8), {});
+    EXPECT_EQ(move_to_uci(repeated.best), "g2h1");
+    EXPECT_EQ(repeated.score, 0);
+    // A rook up with the fifty-move count at 99: no capture or pawn move is
+    // left that would keep the game going, so every line is a draw.
+    EXPECT_EQ(search("8/8/8/4k3/8/8/8/R3K3 w - - 99 80", to_depth(6)).score, 0);
+    // A bishop alone cannot mate.
+    EXPECT_EQ(search("8/8/8/4k3/8/8/2B5/4K3 w - - 0 1", to_depth(6)).score, 0);
+    // But the rook wins with the count at 0.
+    EXPECT_GT(search("8/8/8/4k3/8/8/8/R3K3 w - - 0 1", to_depth(6)).score, 300);
+}
+
+TEST(StrongTable, MateScoresAreStoredFromTheNodeAndMovesComeBackAsStored) {
+    TranspositionTable tt;
+    ASSERT_TRUE(tt_resize(tt, 1));
+    const Key key = 0x123456789ABCDEFull;
+    // A mate in 3 plies from a node 5 plies deep is a mate in 8 from the root.
+    tt_store(tt, key, 5, make_move16(12, 28), SCORE_MATE - 8, 40, 6, Bound::EXACT);
+    TTHit hit{};
+    ASSERT_TRUE(tt_probe(tt, key, 2, hit));
+    EXPECT_EQ(hit.score, SCORE_MATE - 5);  // the same node met 2 plies from the root
+    EXPECT_EQ(hit.move, make_move16(12, 28));
+    EXPECT_EQ(hit.eval, 40);
+    EXPECT_EQ(hit.depth, 6);
+    EXPECT_EQ(hit.bound, Bound::EXACT);
+    EXPECT_FALSE(tt_probe(tt, key ^ 1, 2, hit));
+    // A shallower result of the same position without a move keeps the old move.
+    tt_store(tt, key, 5, NO_MOVE, -SCORE_MATE + 9, 40, 5, Bound::EXACT);
+    ASSERT_TRUE(tt_probe(tt, key, 5, hit));
+    EXPECT_EQ(hit.score, -SCORE_MATE + 9);
+    EXPECT_EQ(hit.move, make_move16(12, 28));
+    tt_clear(tt);
+    EXPECT_FALSE(tt_probe(tt, key, 2, hit));
+}
+
+TEST(StrongTable, ABucketKeepsTheDeepestOfThisSearch) {
+    TranspositionTable tt;
+    ASSERT_TRUE(tt_resize(tt, 1));
+    // Keys that share a bucket: the same high bits of key * bucket_count.
+    const Key base = 0x8000000000000000ull;
+    Key keys[6];
+    for (int i = 0; i < 6; ++i) keys[i] = base + static_cast<Key>(i);
+    for (int i = 0; i < 4; ++i) tt_store(tt, keys[i], 0, NO_MOVE, 0, 0, 10 + i, Bound::LOWER);
+    tt_store(tt, keys[4], 0, NO_MOVE, 0, 0, 1, Bound::LOWER);
+    TTHit hit{};
+    EXPECT_FALSE(tt_probe(tt, keys[0], 0, hit));  // the shallowest gave way
+    for (int i = 1; i < 5; ++i) EXPECT_TRUE(tt_probe(tt, keys[i], 0, hit)) << i;
+    // In a later search the old entries give way first, deep as they are.
+    for (int s = 0; s < 3; ++s) tt_new_search(tt);
+    tt_store(tt, keys[5], 0, NO_MOVE, 0, 0, 2, Bound::LOWER);
+    EXPECT_TRUE(tt_probe(tt, keys[5], 0, hit));
+}
+
+TEST_F(StrongSearch, AMoveFromTheTableIsCheckedBeforeItIsPlayed) {
+    // Every 16-bit value stored as the root's move: the search still plays
+    // one of the position's own moves.
+    const char* fen = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+    const Position pos = from_fen(fen);
+    MoveList legal;
+    generate_all(pos, legal);
+    for (unsigned value = 0; value < 65536; value += 97) {
+        clear_hash(*engine_);
+        tt_store(engine_->tt, pos.key, 0, static_cast<strong::Move>(value), 0, 0, 3, Bound::LOWER);
+        const Result r = think(*engine_, pos, to_depth(2), {});
+        EXPECT_NE(std::find(legal.begin(), legal.end(), r.best), legal.end()) << value;
+    }
+}
+
+struct StopAfter {
+    int polls;
+    int calls = 0;
+    int reported = 0;
+    strong::Move last_reported = NO_MOVE;
+};
+
+bool stop_after(void* context) {
+    StopAfter& s = *static_cast<StopAfter*>(context);
+    return ++s.calls > s.polls;
+}
+
+void note_report(void* context, const Report& line) {
+    StopAfter& s = *static_cast<StopAfter*>(context);
+    ++s.reported;
+    s.last_reported = line.pv[0];
+}
+
+TEST_F(StrongSearch, EachSearchSaysWhyItEnded) {
+    const char* fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
+    EXPECT_EQ(search(fen, to_depth(5)).reason, StopReason::COMPLETED);
+    Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
+    nodes.nodes = 20000;
+    EXPECT_EQ(search(fen, nodes).reason, StopReason::LIMIT);
+    Limits timed = to_depth(MAX_SEARCH_PLY - 1);
+    timed.clock.move_time_ms = 50;
+    timed.move_overhead_ms = 0;
+    EXPECT_EQ(search(fen, timed).reason, StopReason::LIMIT);
+    // Stopped by its hook: the last finished iteration's line, as reported.
+    for (int polls : {3, 10, 30}) {
+        StopAfter stop{polls};
+        Limits forever = to_depth(MAX_SEARCH_PLY - 1);
+        forever.no_deadline = true;
+        const Result r = search(fen, forever, {stop_after, note_report, &stop});
+        EXPECT_EQ(r.reason, StopReason::STOPPED);
+        ASSERT_GT(stop.reported, 0);
+        EXPECT_EQ(r.pv[0], stop.last_reported);
+        EXPECT_EQ(r.depth, stop.reported);
+    }
+}
+
+TEST_F(StrongSearch, SeveralThreadsAgreeOnAForcedLine) {
+    set_threads(*engine_, 3);
+    const Result mate = search("kbK5/pp6/1P6/8/8/8/8/R7 w - - 0 1", to_depth(8));
+    EXPECT_EQ(move_to_uci(mate.best), "a1a6");
+    Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
+    nodes.nodes = 100000;
+    const Result r = search("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", nodes);
+    EXPECT_EQ(r.reason, StopReason::LIMIT);
+    EXPECT_NE(r.best, NO_MOVE);
+    set_threads(*engine_, 1);
+}
+
+}  // namespace
