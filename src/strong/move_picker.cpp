@@ -81,7 +81,7 @@ void init_quiescence_picker(MovePicker& mp, const Position& pos, const Histories
     mp.pos = &pos;
     mp.histories = &h;
     mp.quiescence = true;
-    mp.quiet_checks = quiet_checks;
+    mp.quiet_checks = quiet_checks && STRONG_STEP >= 7;
     mp.killers[0] = mp.killers[1] = mp.counter = NO_MOVE;
     mp.count = mp.next = mp.bad_count = mp.bad_next = 0;
     const bool usable = is_usable(pos, table_move) && (in_check(pos) || is_tactical(pos, table_move));
@@ -118,7 +118,7 @@ Move next_move(MovePicker& mp, bool skip_quiets) {
                 while (mp.next < mp.count) {
                     const Move m = pick_best(mp);
                     if (m == mp.table_move) continue;
-                    if (see_ge(pos, m, 0)) return m;
+                    if (STRONG_STEP < 2 || see_ge(pos, m, 0)) return m;
                     mp.bad_captures[mp.bad_count++] = m;
                 }
                 mp.stage = PickStage::KILLER_1;

@@ -99,6 +99,7 @@ void update_pv(Worker& w, int ply, Move m) {
 // counter-move of the move before, and its history rises while that of the
 // quiet moves tried before it falls.
 void reward_quiet(Worker& w, Frame* ss, Move best, int depth, const Move* tried, int tried_count) {
+    if constexpr (STRONG_STEP < 2) return;
     Histories& h = w.histories;
     const int side = w.pos.side;
     if (ss->killers[0] != best) {
@@ -114,6 +115,7 @@ void reward_quiet(Worker& w, Frame* ss, Move best, int depth, const Move* tried,
 }
 
 void reward_capture(Worker& w, Move m, int bonus) {
+    if constexpr (STRONG_STEP < 2) return;
     const Position& pos = w.pos;
     const int taken = move_kind(m) == EN_PASSANT ? PAWN : piece_type(pos.board[move_to(m)]);
     if (taken == EMPTY) return;
@@ -178,7 +180,7 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
     while (const Move m = next_move(mp)) {
         ++legal;
         if (pv_node) w.pv_length[ply + 1] = 0;
-        if (!check) {
+        if (!check && STRONG_STEP >= 5) {
             // Nothing a capture could win lifts a hopeless position to alpha.
             const int taken = move_kind(m) == EN_PASSANT ? PAWN : piece_type(pos.board[move_to(m)]);
             if (move_kind(m) != PROMOTE_QUEEN && taken != EMPTY && static_eval + SEE_VALUE[taken] + 200 <= alpha &&
@@ -267,12 +269,12 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
     if (!pv_node && !check) {
         // 6. Reverse futility: far enough above beta that a few plies will not bring it down.
-        if (depth <= 8 && eval - (80 * depth - 60 * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
+        if (STRONG_STEP >= 5 && depth <= 8 && eval - (80 * depth - 60 * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
             return eval;
 
         // 7. Null move: if passing still holds beta, a real move will too. Not
         //    twice in a row, not with only king and pawns (zugzwang).
-        if (depth >= 3 && eval >= beta && ss->static_eval >= beta && (ss - 1)->move != NO_MOVE &&
+        if (STRONG_STEP >= 3 && depth >= 3 && eval >= beta && ss->static_eval >= beta && (ss - 1)->move != NO_MOVE &&
             has_non_pawn_material(pos, pos.side) && std::abs(beta) < SCORE_MATE_IN_MAX) {
             const int r = 4 + depth / 4 + std::min((eval - beta) / 200, 3);
             ss->move = NO_MOVE;
@@ -287,7 +289,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
     // 8. Without a move from the table, a deep node is searched a little
     //    shallower: its ordering is a guess anyway.
-    if (depth >= 4 && table_move == NO_MOVE && !check) --depth;
+    if (STRONG_STEP >= 7 && depth >= 4 && table_move == NO_MOVE && !check) --depth;
 
     // 9. Check extension.
     if (check && ply < 2 * w.root_depth) ++depth;
@@ -295,7 +297,8 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     // 10. The moves.
     MovePicker mp;
     const Frame* previous = ss - 1;
-    const Move counter = previous->move != NO_MOVE ? w.histories.counter[previous->piece][move_to(previous->move)] : NO_MOVE;
+    const Move counter =
+        STRONG_STEP >= 2 && previous->move != NO_MOVE ? w.histories.counter[previous->piece][move_to(previous->move)] : NO_MOVE;
     init_picker(mp, pos, w.histories, table_move, ss->killers, counter);
 
     const int original_alpha = alpha;
@@ -322,7 +325,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
         // 11. Pruning far from the principal variation, once a move has
         //     kept us from being mated.
-        if (!root && best > -SCORE_MATE_IN_MAX && has_non_pawn_material(pos, pos.side)) {
+        if (STRONG_STEP >= 5 && !root && best > -SCORE_MATE_IN_MAX && has_non_pawn_material(pos, pos.side)) {
             if (!tactical && !gives) {
                 // Late moves at low depth, and quiet moves that cannot lift alpha.
                 if (!pv_node && depth <= 8 && move_number >= (3 + depth * depth) / (2 - improving)) {
@@ -349,7 +352,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         int score;
 
         // 12. Late moves first get a reduced, null-window look.
-        if (depth >= 3 && move_number > 1 + root && (!tactical || cut_node)) {
+        if (STRONG_STEP >= 4 && depth >= 3 && move_number > 1 + root && (!tactical || cut_node)) {
             int r = reduction(depth, move_number);
             r += !pv_node;
             r += cut_node;
@@ -486,7 +489,7 @@ void iterate(Worker& w) {
             const int previous = w.root_moves[w.pv_index].previous_score;
             int delta = 20;
             int alpha = -SCORE_INFINITE, beta = SCORE_INFINITE;
-            if (depth >= 5 && previous != -SCORE_INFINITE && std::abs(previous) < SCORE_MATE_IN_MAX) {
+            if (STRONG_STEP >= 6 && depth >= 5 && previous != -SCORE_INFINITE && std::abs(previous) < SCORE_MATE_IN_MAX) {
                 alpha = std::max(previous - delta, -SCORE_INFINITE);
                 beta = std::min(previous + delta, SCORE_INFINITE);
             }
