@@ -12,15 +12,31 @@
 #include "game/game.h"
 #include "io/input.h"
 #include "io/tokens.h"
+#include "search/bench.h"
 #include "uci/uci.h"
 #include "version.h"
 #include "xboard/commands.h"
+
+namespace {
+
+// "tavrin bench": the signature and the speed, the node count and the
+// nodes per second as the last two lines, as testing frameworks read them.
+int bench() {
+    BenchTotals totals;
+    if (!run_bench(totals)) return 1;
+    std::printf("%llu nodes\n%.0f nps\n", static_cast<unsigned long long>(totals.nodes),
+                totals.seconds > 0 ? static_cast<double>(totals.nodes) / totals.seconds : 0.0);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--version") == 0 || std::strcmp(argv[1], "-v") == 0)) {
         std::printf("Tavrin %s\n", TAVRIN_VERSION);
         return 0;
     }
+    if (argc > 1 && std::strcmp(argv[1], "bench") == 0) return bench();
     std::printf("Tavrin %s\n", TAVRIN_VERSION);
     std::printf("10.02.2005\n");
     std::printf("Chess programm by the Tavrin developers\n");

@@ -1,5 +1,7 @@
-// The bench's positions and depths: their total node count is the engine's signature.
+// The bench: fixed-depth searches of a fixed list of positions; their total
+// node count is the engine's signature, and nodes per second its speed.
 #pragma once
+#include <cstdint>
 
 struct BenchPosition {
     const char* fen;
@@ -21,3 +23,12 @@ constexpr BenchPosition bench_positions[] = {
     {"2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - 0 1", 7},
     {"8/7p/5k2/5p2/p1p2P2/Pr1pPK2/1P1R3P/8 b - - 0 1", 7},
 };
+
+struct BenchTotals {
+    std::uint64_t nodes;
+    double seconds;
+};
+
+// Runs every position with the book off, printing one line each to standard
+// output; false (with a message) if a position does not load.
+bool run_bench(BenchTotals& totals);
