@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/zobrist.h"
 #include "book/book.h"
+#include "book/polyglot.h"
 
 #ifndef TAVRIN_DATADIR
 #define TAVRIN_DATADIR "/usr/local/share"
@@ -20,6 +22,9 @@
 namespace {
 
 constexpr const char* BOOK_NAME = "book.book";
+
+PolyglotBook polyglot_book;
+BookKind book_kind = BookKind::NONE;
 
 char opened_path[PATH_MAX + 64] = "book.book";
 
@@ -46,7 +51,8 @@ bool open_beside_executable() {
 
 }  // namespace
 
-bool open_shipped_book() {
+// The shipped book is a text book.
+static bool open_shipped_text_book() {
     if (const char* named = std::getenv("TAVRIN_BOOK")) {
         std::snprintf(opened_path, sizeof opened_path, "%s", named);
         return book_open(named);
@@ -56,8 +62,59 @@ bool open_shipped_book() {
     return open_at(TAVRIN_DATADIR "/tavrin/book.book");
 }
 
+bool open_shipped_book() {
+    const bool open = open_shipped_text_book();
+    book_kind = open ? BookKind::TEXT : BookKind::NONE;
+    return open;
+}
+
 const char* shipped_book_path() { return opened_path; }
 
-bool game_open_book(const char* path) { return book_open(path); }
+namespace {
 
-void game_close_book() { book_close(); }
+// Tavrin's own book is text: tabs, line ends and printable characters, with
+// room for a stray byte or two; a Polyglot book is mostly binary keys.
+bool is_text_file(const char* path, bool* readable) {
+    std::FILE* file = std::fopen(path, "rb");
+    *readable = file != nullptr;
+    if (file == nullptr) return false;
+    long text = 0, other = 0;
+    for (int c; (c = std::fgetc(file)) != EOF;) {
+        if (c == '\t' || c == '\n' || c == '\r' || (c >= 32 && c < 127))
+            ++text;
+        else
+            ++other;
+    }
+    std::fclose(file);
+    return other * 20 <= text + other;
+}
+
+}  // namespace
+
+const char* game_open_book(const char* path) {
+    game_close_book();
+    bool readable = false;
+    if (is_text_file(path, &readable)) {
+        if (!book_open(path)) return "cannot open the book file";
+        book_kind = BookKind::TEXT;
+        return nullptr;
+    }
+    if (!readable) return "the book file is missing or cannot be read";
+    if (const char* why = polyglot_load(polyglot_book, path)) return why;
+    book_kind = BookKind::POLYGLOT;
+    return nullptr;
+}
+
+void game_close_book() {
+    book_close();
+    polyglot_book.entries.clear();
+    polyglot_book.entries.shrink_to_fit();
+    book_kind = BookKind::NONE;
+}
+
+BookKind game_book_kind() { return book_kind; }
+
+Move polyglot_book_move() {
+    if (book_kind != BookKind::POLYGLOT) return -1;
+    return polyglot_probe(polyglot_book, random32());
+}

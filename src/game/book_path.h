@@ -1,5 +1,6 @@
 // Which opening book the game uses, and where the shipped one is looked for.
 #pragma once
+#include "board/position.h"
 
 // Opens the book and says whether it is open. When the environment names a
 // book in TAVRIN_BOOK, that file alone is tried (tests use it, so that an
@@ -11,9 +12,19 @@ bool open_shipped_book();
 // The path of the book that open_shipped_book opened, or "book.book".
 const char* shipped_book_path();
 
-// Opens the book at `path` in place of any book open before; false (and no
-// book) when it cannot be read.
-bool game_open_book(const char* path);
+// The kinds of book the game reads, told apart by their content: Tavrin's
+// own text book (openings as lines of moves), or a Polyglot book.
+enum class BookKind { NONE, TEXT, POLYGLOT };
+
+// Opens the book at `path` in place of any book open before. Returns
+// nullptr, or what is wrong with the file, and then there is no book.
+const char* game_open_book(const char* path);
 
 // Closes the book: the engine then always searches.
 void game_close_book();
+
+BookKind game_book_kind();
+
+// A move of the Polyglot book for the game position, picked by its weights;
+// -1 when there is none or the book is not a Polyglot one. Needs the ply-0 list.
+Move polyglot_book_move();

@@ -11,6 +11,7 @@
 #include "board/movegen.h"
 #include "board/state.h"
 #include "book/book.h"
+#include "game/book_path.h"
 #include "game/strong_door.h"
 #include "search/clock.h"
 #include "search/driver.h"
@@ -91,9 +92,9 @@ struct RunningSearch {
 int root_move_total;
 SearchKind running_kind = SearchKind::CLASSIC;
 
-// The strong search, after the book when the game allows it.
+// The strong search, after the text book when the game allows it.
 SearchOutcome strong_game_search(const SearchLimits& limits, const SearchHooks& hooks) {
-    if (limits.use_book && from_start_position) {
+    if (limits.use_book && from_start_position && game_book_kind() == BookKind::TEXT) {
         const Move book_move = book_probe();
         if (book_move != -1) {
             SearchOutcome outcome;
@@ -212,9 +213,20 @@ GameEnd game_end(RepetitionRule rule) {
 }
 
 SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) {
-    running_kind = limits.kind;
+    const SearchKind kind = limits.strength_elo > 0 ? SearchKind::STRONG : limits.kind;
+    running_kind = kind;
     root_move_total = game_legal_move_count();
-    if (limits.kind == SearchKind::STRONG) return strong_game_search(limits, hooks);
+    // A Polyglot book knows positions, not games: any position may be in it.
+    if (limits.use_book && game_book_kind() == BookKind::POLYGLOT) {
+        const Move book_move = polyglot_book_move();
+        if (book_move != -1) {
+            SearchOutcome outcome;
+            outcome.end = SearchEnd::BOOK;
+            outcome.best = book_move;
+            return outcome;
+        }
+    }
+    if (kind == SearchKind::STRONG) return strong_game_search(limits, hooks);
     SearchOutcome outcome;
     RunningSearch search = {&limits, &hooks, &outcome, false};
 
@@ -226,7 +238,7 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     search_stop_context = &search;
     iteration_reporter = note_iteration;
     iteration_report_context = &search;
-    book_allowed = limits.use_book && from_start_position;
+    book_allowed = limits.use_book && from_start_position && game_book_kind() == BookKind::TEXT;
 
     choose_move(OUTPUT_THINKING);
 

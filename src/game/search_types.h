@@ -44,7 +44,8 @@ struct SearchLimits {
     int depth_cap = 0;  // the depth the interface asked for; 0: none
     GameClock clock;
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
-    int multipv = 1;
+    int multipv = 1;          // lines to report, best first (the strong search)
+    int strength_elo = 0;     // play at about this strength (the strong search); 0: full strength
 };
 
 // A finished iteration as a front end shows it. Mates count moves: positive

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 
 #include "board/make_move.h"
 #include "board/position.h"
 #include "strong/notation.h"
 #include "strong/search.h"
+#include "strong/skill.h"
 
 namespace {
 
@@ -60,6 +62,19 @@ Move as_text_move(strong::Move m) {
                      promotion == EMPTY ? 0 : MOVE_PROMOTION);
 }
 
+// The weaker settings' choices: a splitmix64 sequence seeded by the clock,
+// so that games against a weaker setting differ.
+std::uint64_t choice_state = 0;
+
+std::uint64_t next_choice() {
+    if (choice_state == 0)
+        choice_state = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) | 1;
+    std::uint64_t z = (choice_state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
 struct RunningSearch {
     const SearchLimits* limits;
     const SearchHooks* hooks;
@@ -72,7 +87,8 @@ bool must_stop(void* context) {
 
 void report(void* context, const strong::Report& line) {
     const RunningSearch& search = *static_cast<const RunningSearch*>(context);
-    if (search.hooks->report == nullptr) return;
+    // Lines searched only to choose a weaker move are not shown.
+    if (search.hooks->report == nullptr || line.multipv > std::max(search.limits->multipv, 1)) return;
     Move pv[MAX_OUTCOME_PV];
     const int length = std::min(line.pv_length, MAX_OUTCOME_PV);
     for (int i = 0; i < length; ++i) pv[i] = as_text_move(line.pv[i]);
@@ -85,6 +101,12 @@ void report(void* context, const strong::Report& line) {
 }
 
 }  // namespace
+
+int strength_elo(bool limit_strength, int elo, int skill_level) {
+    if (limit_strength) return std::clamp(elo, ELO_MIN, ELO_MAX);
+    if (skill_level >= SKILL_LEVEL_MAX) return 0;
+    return ELO_MIN + (ELO_MAX - ELO_MIN) * std::max(skill_level, 0) / SKILL_LEVEL_MAX;
+}
 
 bool strong_set_hash_mb(int mb) {
     mb = std::clamp(mb, HASH_MIN_MB, strong_max_hash_mb());
@@ -143,6 +165,12 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     l.no_deadline = limits.no_deadline;
     l.multipv = limits.multipv;
     l.move_overhead_ms = limits.move_overhead_ms;
+    strong::Skill skill{};
+    if (limits.strength_elo > 0) {
+        skill = strong::skill_for_elo(limits.strength_elo);
+        l.multipv = std::max(l.multipv, skill.lines);
+        l.nodes = l.nodes != 0 ? std::min<std::uint64_t>(l.nodes, skill.nodes) : skill.nodes;
+    }
 
     RunningSearch running{&limits, &hooks};
     const strong::Result result = strong::think(the_engine(), position(), l, {must_stop, report, &running});
@@ -156,8 +184,10 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     outcome.score = result.score;
     outcome.pv_length = std::min(result.pv_length, MAX_OUTCOME_PV);
     for (int i = 0; i < outcome.pv_length; ++i) outcome.pv[i] = as_text_move(result.pv[i]);
-    // A stopped search answers with what it has finished.
-    const strong::Move best = outcome.end == SearchEnd::STOPPED && result.pv_length > 0 ? result.pv[0] : result.best;
+    // A stopped search answers with what it has finished; a weaker setting
+    // may choose another of the lines.
+    strong::Move best = outcome.end == SearchEnd::STOPPED && result.pv_length > 0 ? result.pv[0] : result.best;
+    if (limits.strength_elo > 0) best = strong::pick_with_skill(result, skill, next_choice());
     outcome.best = to_classic(best);
     if (outcome.best != 0 && result.pv_length >= 2 && result.pv[0] == best) outcome.ponder = as_text_move(result.pv[1]);
     return outcome;

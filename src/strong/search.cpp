@@ -454,9 +454,9 @@ void report_lines(Worker& w, int depth) {
     }
 }
 
-// Sorts root moves i.. by score, keeping the order of equals.
-void sort_root_moves(Worker& w, int from) {
-    std::stable_sort(w.root_moves + from, w.root_moves + w.root_move_count,
+// Sorts root moves [from, to) by score, keeping the order of equals.
+void sort_root_moves(Worker& w, int from, int to) {
+    std::stable_sort(w.root_moves + from, w.root_moves + to,
                      [](const RootMove& a, const RootMove& b) { return a.score > b.score; });
 }
 
@@ -469,6 +469,7 @@ void iterate(Worker& w) {
     std::memset(&w.histories, 0, sizeof w.histories);
     w.completed_depth = 0;
     w.completed = w.root_moves[0];
+    w.completed_lines = 0;
     w.improved_best = NO_MOVE;
 
     Move last_best = NO_MOVE;
@@ -495,7 +496,7 @@ void iterate(Worker& w) {
             }
             for (;;) {
                 const int score = search<ROOT>(w, ss, 0, alpha, beta, depth, false);
-                sort_root_moves(w, w.pv_index);
+                sort_root_moves(w, w.pv_index, w.root_move_count);
                 if (e.stop.load(std::memory_order_relaxed)) break;
                 if (score <= alpha) {
                     beta = (alpha + beta) / 2;
@@ -507,12 +508,18 @@ void iterate(Worker& w) {
                 }
                 delta += delta / 2;
             }
-            sort_root_moves(w, 0);
+            // The lines found so far, best first; the moves below them keep their order.
+            sort_root_moves(w, 0, w.pv_index + 1);
             if (e.stop.load(std::memory_order_relaxed)) break;
         }
         if (e.stop.load(std::memory_order_relaxed)) break;
         w.completed_depth = depth;
         w.completed = w.root_moves[0];
+        w.completed_lines = std::min(e.limits.multipv, w.root_move_count);
+        for (int i = 0; i < w.completed_lines; ++i) {
+            w.completed_line_moves[i] = w.root_moves[i].move;
+            w.completed_line_scores[i] = w.root_moves[i].score;
+        }
         w.improved_best = NO_MOVE;
         if (w.index != 0) continue;
 
@@ -657,6 +664,11 @@ Result think(Engine& engine, const Position& root, const Limits& limits, const H
     std::memcpy(result.pv, finished.pv, sizeof(Move) * static_cast<std::size_t>(finished.pv_length));
     result.best = finished.move;
     if (finished.pv_length >= 2) result.ponder = finished.pv[1];
+    result.line_count = main.completed_lines;
+    for (int i = 0; i < main.completed_lines; ++i) {
+        result.line_moves[i] = main.completed_line_moves[i];
+        result.line_scores[i] = main.completed_line_scores[i];
+    }
     if (result.reason == StopReason::LIMIT && main.improved_best != NO_MOVE) {
         const RootMove& improved = *std::find_if(main.root_moves, main.root_moves + main.root_move_count,
                                                  [&](const RootMove& r) { return r.move == main.improved_best; });

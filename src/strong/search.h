@@ -67,6 +67,10 @@ struct Result {
     int score = 0;
     int pv_length = 0;
     Move pv[MAX_SEARCH_PLY] = {};
+    // Its first moves and scores, best first, one per line searched.
+    int line_count = 0;
+    Move line_moves[MAX_MULTIPV] = {};
+    int line_scores[MAX_MULTIPV] = {};
 };
 
 struct RootMove {
@@ -105,6 +109,9 @@ struct Worker {
     int root_move_count;
     RootMove root_moves[MAX_MOVES];
     RootMove completed;     // the best line of the last finished iteration
+    int completed_lines;    // and the first move and score of each of its lines
+    Move completed_line_moves[MAX_MULTIPV];
+    int completed_line_scores[MAX_MULTIPV];
     Move improved_best;     // a move that beat it in the iteration under way
     Frame frames[MAX_SEARCH_PLY + FRAME_OFFSET + 4];
     Move pv[MAX_SEARCH_PLY + 1][MAX_SEARCH_PLY + 1];

@@ -31,14 +31,21 @@ void print_identity(const UciSession& session) {
     std::printf("option name Clear Hash type button\n");
     std::printf("option name Move Overhead type spin default %d min 0 max %d\n", MOVE_OVERHEAD_DEFAULT_MS,
                 MOVE_OVERHEAD_MAX_MS);
+    std::printf("option name Threads type spin default 1 min 1 max %d\n", THREADS_MAX);
+    std::printf("option name MultiPV type spin default 1 min 1 max %d\n", MULTIPV_MAX);
+    std::printf("option name UCI_LimitStrength type check default false\n");
+    std::printf("option name UCI_Elo type spin default %d min %d max %d\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
+    std::printf("option name Skill Level type spin default %d min 0 max %d\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
     std::printf("uciok\n");
 }
 
 // "info depth D score cp S|mate M time T nodes N nps X pv ...", mates in
 // moves: positive when Tavrin mates.
-void report_iteration(void*, const IterationReport& iteration) {
+void report_iteration(void* context, const IterationReport& iteration) {
+    const UciSession& session = *static_cast<const UciSession*>(context);
     std::printf("info depth %d ", iteration.depth);
     if (iteration.seldepth > 0) std::printf("seldepth %d ", iteration.seldepth);
+    if (session.multipv > 1) std::printf("multipv %d ", iteration.multipv);
     std::printf("score ");
     if (iteration.is_mate)
         std::printf("mate %d", iteration.mate_moves);
@@ -134,6 +141,8 @@ void cmd_go(UciSession& session, const char* arguments) {
     limits.use_book = session.own_book && !command.ponder && !command.infinite;
     limits.kind = session.kind;
     limits.move_overhead_ms = session.move_overhead_ms;
+    limits.multipv = session.multipv;
+    limits.strength_elo = strength_elo(session.limit_strength, session.elo, session.skill_level);
 
     UciGo& go = session.go;
     go = UciGo{};
@@ -210,7 +219,20 @@ void set_book(UciSession& session, bool wanted) {
         game_close_book();
         return;
     }
-    if (!game_open_book(session.book_path)) std::printf("info string no book at %s\n", session.book_path);
+    if (const char* why = game_open_book(session.book_path))
+        std::printf("info string no book: %s (%s)\n", why, session.book_path);
+}
+
+// A spin option's value within its bounds; false, with a word to the
+// interface, otherwise.
+bool read_spin(const char* name, const char* value, int low, int high, int* out) {
+    std::int64_t number;
+    if (!read_integer_word(value, &number) || number < low || number > high) {
+        std::printf("info string %s takes %d to %d\n", name, low, high);
+        return false;
+    }
+    *out = static_cast<int>(number);
+    return true;
 }
 
 // "setoption name NAME [value VALUE]", names in any case.
@@ -242,19 +264,24 @@ void cmd_setoption(UciSession& session, const char* arguments) {
         else
             std::printf("info string Search is classic or strong, not %.40s\n", value);
     } else if (is("Hash")) {
-        std::int64_t mb;
-        if (!read_integer_word(value, &mb) || mb < HASH_MIN_MB || mb > strong_max_hash_mb())
-            std::printf("info string Hash takes %d to %d MB\n", HASH_MIN_MB, strong_max_hash_mb());
-        else if (!strong_set_hash_mb(static_cast<int>(mb)))
-            std::printf("info string no memory for %d MB of hash; the table stays as it was\n", static_cast<int>(mb));
+        int mb;
+        if (read_spin("Hash", value, HASH_MIN_MB, strong_max_hash_mb(), &mb) && !strong_set_hash_mb(mb))
+            std::printf("info string no memory for %d MB of hash; the table stays as it was\n", mb);
     } else if (is("Clear Hash")) {
         strong_clear_hash();
     } else if (is("Move Overhead")) {
-        std::int64_t ms;
-        if (!read_integer_word(value, &ms) || ms < 0 || ms > MOVE_OVERHEAD_MAX_MS)
-            std::printf("info string Move Overhead takes 0 to %d ms\n", MOVE_OVERHEAD_MAX_MS);
-        else
-            session.move_overhead_ms = static_cast<int>(ms);
+        read_spin("Move Overhead", value, 0, MOVE_OVERHEAD_MAX_MS, &session.move_overhead_ms);
+    } else if (is("Threads")) {
+        int threads;
+        if (read_spin("Threads", value, 1, THREADS_MAX, &threads)) strong_set_threads(threads);
+    } else if (is("MultiPV")) {
+        read_spin("MultiPV", value, 1, MULTIPV_MAX, &session.multipv);
+    } else if (is("UCI_LimitStrength")) {
+        session.limit_strength = strcasecmp(value, "true") == 0;
+    } else if (is("UCI_Elo")) {
+        read_spin("UCI_Elo", value, ELO_MIN, ELO_MAX, &session.elo);
+    } else if (is("Skill Level")) {
+        read_spin("Skill Level", value, 0, SKILL_LEVEL_MAX, &session.skill_level);
     } else {
         std::printf("info string unknown option %.*s\n", static_cast<int>(name_length < 64 ? name_length : 64), name);
     }

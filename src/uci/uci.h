@@ -6,6 +6,8 @@
 #include "game/strong_door.h"
 #include "io/input.h"
 
+constexpr int MULTIPV_MAX = 256;
+
 // What "go" says, as read; a number that is missing or does not read
 // leaves its field alone.
 struct UciGoCommand {
@@ -35,6 +37,10 @@ struct UciSession {
     char book_path[4096] = "";
     SearchKind kind = SearchKind::CLASSIC;
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
+    int multipv = 1;
+    bool limit_strength = false;  // UCI_LimitStrength: play at UCI_Elo
+    int elo = ELO_DEFAULT;        // UCI_Elo
+    int skill_level = SKILL_LEVEL_MAX;  // Skill Level: below the top, a strength of its own
     UciGo go;
     char line[LONG_LINE_SIZE];   // the line read
     char heard[LONG_LINE_SIZE];  // a line read during a search

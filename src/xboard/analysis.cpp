@@ -56,6 +56,7 @@ bool analysis_turn(XboardSession& session) {
     limits.no_deadline = true;
     limits.use_book = false;
     limits.kind = session.kind;
+    limits.multipv = session.multipv;
     session.input_ended = false;
     const SearchOutcome outcome = game_search(limits, {analysis_must_stop, print_thinking_line, &session});
     // Only a line that cut the search short leaves the analysis owed: one that

@@ -145,6 +145,8 @@ SearchLimits search_limits_v2(const XboardSession& session) {
     SearchLimits limits;
     limits.kind = session.kind;
     limits.move_overhead_ms = session.move_overhead_ms;
+    limits.multipv = session.multipv;
+    limits.strength_elo = strength_elo(session.limit_strength, session.elo, session.skill_level);
     limits.depth = clock.depth_cap > 0 ? clock.depth_cap : DEPTH_FOR_TIME;
     limits.depth_cap = clock.depth_cap;
     switch (clock.control) {

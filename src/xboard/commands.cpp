@@ -7,6 +7,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "game/book_path.h"
 #include "game/strong_door.h"
 #include "io/input.h"
 #include "io/tokens.h"
@@ -101,6 +102,11 @@ void print_features() {
     std::printf("feature option=\"Search -combo *classic /// strong\"\n");
     std::printf("feature option=\"Move Overhead -spin %d 0 %d\"\n", MOVE_OVERHEAD_DEFAULT_MS, MOVE_OVERHEAD_MAX_MS);
     std::printf("feature option=\"Clear Hash -button\"\n");
+    std::printf("feature option=\"MultiPV -spin 1 1 64\"\n");
+    std::printf("feature option=\"UCI_LimitStrength -check 0\"\n");
+    std::printf("feature option=\"UCI_Elo -spin %d %d %d\"\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
+    std::printf("feature option=\"Skill Level -spin %d 0 %d\"\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
+    std::printf("feature option=\"BookFile -file %s\"\n", shipped_book_path());
     std::printf("feature memory=1 smp=1 time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n");
 }
 
@@ -144,6 +150,16 @@ void cmd_option(XboardSession& session, const char* line) {
         session.move_overhead_ms = static_cast<int>(number);
     } else if (is("Clear Hash")) {
         strong_clear_hash();
+    } else if (is("MultiPV") && numeric && number >= 1 && number <= 64) {
+        session.multipv = static_cast<int>(number);
+    } else if (is("UCI_LimitStrength") && numeric && (number == 0 || number == 1)) {
+        session.limit_strength = number == 1;
+    } else if (is("UCI_Elo") && numeric && number >= ELO_MIN && number <= ELO_MAX) {
+        session.elo = static_cast<int>(number);
+    } else if (is("Skill Level") && numeric && number >= 0 && number <= SKILL_LEVEL_MAX) {
+        session.skill_level = static_cast<int>(number);
+    } else if (is("BookFile") && *value) {
+        if (const char* why = game_open_book(value)) std::printf("telluser no book: %s (%s)\n", why, value);
     } else {
         std::printf("Error (bad option): %s\n", line);
     }

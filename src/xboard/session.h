@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "game/game.h"
+#include "game/strong_door.h"
 #include "io/input.h"
 
 struct XboardSession;
@@ -56,6 +57,10 @@ struct XboardSession {
     // Protocol 2's options: which search, and what each move keeps back.
     SearchKind kind = SearchKind::CLASSIC;
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
+    int multipv = 1;
+    bool limit_strength = false;
+    int elo = ELO_DEFAULT;
+    int skill_level = SKILL_LEVEL_MAX;
 
     // Protocol 1: what its time commands leave for the next search.
     std::int32_t time_budget_ms = 0;

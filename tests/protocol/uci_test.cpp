@@ -20,6 +20,11 @@ const std::string IDENTITY =
     "option name Hash type spin default 16 min 1 max <memory>\n"
     "option name Clear Hash type button\n"
     "option name Move Overhead type spin default 30 min 0 max 5000\n"
+    "option name Threads type spin default 1 min 1 max 256\n"
+    "option name MultiPV type spin default 1 min 1 max 256\n"
+    "option name UCI_LimitStrength type check default false\n"
+    "option name UCI_Elo type spin default 1800 min 1350 max 2400\n"
+    "option name Skill Level type spin default 20 min 0 max 20\n"
     "uciok\n";
 
 // The largest Hash offered depends on the machine's memory.
@@ -32,7 +37,7 @@ class UciEngine : public Conversation {
 public:
     explicit UciEngine(const std::string& book = "") : Conversation(book) {
         send("uci");
-        EXPECT_EQ(lines_until("uciok").size(), 10u);
+        EXPECT_EQ(lines_until("uciok").size(), 15u);
     }
 };
 
