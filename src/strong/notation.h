@@ -1,0 +1,21 @@
+// Moves of the strong board as coordinate text, and moves of the classic board converted.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "strong/move.h"
+#include "strong/position.h"
+
+namespace strong {
+
+// e2e4, e1g1 for castling, e7e8q for a promotion; "0000" for NO_MOVE.
+std::string move_to_uci(Move m);
+
+// The legal move that `text` names in this position (a promotion needs its
+// letter, n, b, r or q in either case), or NO_MOVE.
+Move parse_uci_move(const Position& pos, const char* text);
+
+// The strong encoding of a classic move (board/position.h's 32-bit Move).
+Move from_classic_move(std::int32_t classic);
+
+}  // namespace strong

@@ -1,0 +1,48 @@
+// The strong board's 64-bit Zobrist keys, made at compile time from a fixed seed.
+#pragma once
+#include <cstdint>
+
+#include "board/position.h"
+
+namespace strong {
+
+using Key = std::uint64_t;
+
+struct ZobristKeys {
+    Key piece[2][6][64];
+    Key castling[16];  // by the whole castling-rights value: the XOR of its bits' keys
+    Key ep_file[8];    // by the file of the en passant square
+    Key black_to_move;
+};
+
+namespace zobrist_detail {
+
+// splitmix64: a fixed sequence, the same on every compiler and machine.
+constexpr std::uint64_t splitmix64(std::uint64_t& state) {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+}
+
+constexpr ZobristKeys build_keys() {
+    ZobristKeys k{};
+    std::uint64_t state = 0x5EED0F5A7A1C0DEull;
+    for (auto& colour : k.piece)
+        for (auto& piece : colour)
+            for (Key& key : piece) key = splitmix64(state);
+    Key right[4] = {};
+    for (Key& key : right) key = splitmix64(state);
+    for (int rights = 0; rights < 16; ++rights)
+        for (int bit = 0; bit < 4; ++bit)
+            if (rights & (1 << bit)) k.castling[rights] ^= right[bit];
+    for (Key& key : k.ep_file) key = splitmix64(state);
+    k.black_to_move = splitmix64(state);
+    return k;
+}
+
+}  // namespace zobrist_detail
+
+inline constexpr ZobristKeys zobrist = zobrist_detail::build_keys();
+
+}  // namespace strong
