@@ -104,7 +104,7 @@ bool validate(Setup& s) {
     return true;
 }
 
-Bitboard checkers_of(const Position& pos, int side) {
+inline Bitboard checkers_of(const Position& pos, int side) {
     const int king = king_square(pos, side);
     const Bitboard* p = pos.pieces[side ^ 1];
     Bitboard c = (pawn_attacks[side][king] & p[PAWN]) | (knight_attacks[king] & p[KNIGHT]);
@@ -428,8 +428,10 @@ void make(Position& pos, Move m) {
     // 3. Castling rights lost by a king or rook leaving home or a rook taken there.
     if (pos.castling) {
         const int kept = pos.castling & castle_keep_mask[from] & castle_keep_mask[to];
-        key ^= zobrist.castling[pos.castling] ^ zobrist.castling[kept];
-        pos.castling = kept;
+        if (kept != pos.castling) {
+            key ^= zobrist.castling[pos.castling] ^ zobrist.castling[kept];
+            pos.castling = kept;
+        }
     }
 
     // 4. Hand over the move.
