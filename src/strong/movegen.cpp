@@ -295,11 +295,12 @@ bool gives_check(const Position& pos, Move m) {
         // 2. Discovered: leaving a line from the king may open it to a slider behind.
         const Bitboard l = line[king][from];
         if (!l || (l & square_bit(to))) return false;
-        // The moved piece's old square is empty now, so it must not count as a slider there.
+        // The moved piece's old square needs no masking: a slider of the
+        // line's kind there, with the line clear, would be giving check now.
         const Bitboard occupied = after | square_bit(to);
         if (direction_is_diagonal(line_direction[king][from]))
-            return (bishop_attacks(king, occupied) & l & (p[BISHOP] | p[QUEEN]) & after) != 0;
-        return (rook_attacks(king, occupied) & l & (p[ROOK] | p[QUEEN]) & after) != 0;
+            return (bishop_attacks(king, occupied) & l & (p[BISHOP] | p[QUEEN])) != 0;
+        return (rook_attacks(king, occupied) & l & (p[ROOK] | p[QUEEN])) != 0;
     }
 
     // Promotions, en passant and castling: the attackers of the king on the
