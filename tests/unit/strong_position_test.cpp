@@ -299,32 +299,46 @@ TEST(StrongDraws, FiftyMovesAndMaterial) {
     for (const Case& c : cases) EXPECT_EQ(strong::has_insufficient_material(*strong_from_fen(c.fen)), c.dead) << c.fen;
 }
 
-// A long game fills the history past MAX_GAME_PLY: the oldest plies go, the
-// repetitions stay visible, and a search of full depth still fits on top.
+// A long game fills the history past MAX_GAME_PLY: the oldest plies go and
+// the newest stay (they still take back), the repetitions stay visible, and a
+// search of full depth still fits on top.
 TEST(StrongHistory, LongGamesAndRefusedMoves) {
-    auto pos = strong_from_fen(START_FEN);
+    const char* rooks = "r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1";
+    auto pos = strong_from_fen(rooks);
     auto before = new_position();
     copy_state(*before, *pos);
-    EXPECT_FALSE(strong::push_history_move(*pos, strong::make_move16(square("e2"), square("e5"))));
-    EXPECT_FALSE(strong::push_history_move(*pos, strong::make_move16(square("e7"), square("e5"))));
+    EXPECT_FALSE(strong::push_history_move(*pos, strong::make_move16(square("a1"), square("b2"))));
+    EXPECT_FALSE(strong::push_history_move(*pos, strong::make_move16(square("a8"), square("a7"))));
     EXPECT_FALSE(strong::push_history_move(*pos, strong::make_move16(square("e1"), square("g1"), strong::CASTLE)));
     EXPECT_TRUE(same_state(*pos, *before));
 
-    for (int i = 0; i < 300; ++i) play_strong(*pos, "g1f3 g8f6 f3g1 f6g8", true);
+    // Two different cycles, so that the undo states kept tell which plies they belong to.
+    const char* queen_side = "a1a2 a8a7 a2a1 a7a8";
+    const char* king_side = "h1h2 h8h7 h2h1 h7h8";
+    for (int i = 0; i < 150; ++i) play_strong(*pos, queen_side, true);
+    for (int i = 0; i < 125; ++i) play_strong(*pos, king_side, true);
     EXPECT_LE(pos->history_count, strong::MAX_GAME_PLY);
-    EXPECT_EQ(pos->game_ply, 1200);
-    EXPECT_EQ(pos->rule50, 1200);
+    EXPECT_EQ(pos->game_ply, 1100);
+    EXPECT_EQ(pos->rule50, 1100);
     EXPECT_TRUE(strong::is_repetition(*pos, 0));
     EXPECT_TRUE(strong::is_ok(*pos));
 
     copy_state(*before, *pos);
     constexpr int deepest = strong::MAX_SEARCH_PLY + strong::SEARCH_PLY_MARGIN;
     static_assert(deepest % 4 == 0);
-    for (int ply = 0; ply < deepest; ply += 4) play_strong(*pos, "g1f3 g8f6 f3g1 f6g8");
+    for (int ply = 0; ply < deepest; ply += 4) play_strong(*pos, king_side);
     EXPECT_EQ(pos->history_count, before->history_count + deepest);
     EXPECT_LE(pos->history_count, strong::HISTORY_CAPACITY);
     for (int ply = 0; ply < deepest; ++ply) strong::unmake(*pos);
     EXPECT_TRUE(same_state(*pos, *before));
+
+    // The last game moves still take back, through the king's side cycle,
+    // past the 76 plies played since the oldest were dropped.
+    for (int ply = 0; ply < 102; ++ply) {
+        strong::unmake(*pos);
+        ASSERT_TRUE(strong::is_ok(*pos)) << ply;
+    }
+    EXPECT_EQ(strong::to_fen(*pos), "r3k3/7r/8/8/8/8/7R/R3K3 w - - 998 500");
 }
 
 }  // namespace
