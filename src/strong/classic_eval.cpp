@@ -6,6 +6,10 @@
 // copy, rule for rule, and the tests hold the two to the same scores.
 #include "strong/classic_eval.h"
 
+#include <cassert>
+#include <cstring>
+#include <type_traits>
+
 #include "eval/evaluate.h"
 #include "eval/king_safety.h"
 
@@ -101,10 +105,18 @@ void fill(ClassicPawnEntry& e, Bitboard white_pawns, Bitboard black_pawns) {
         }
 }
 
+// The slow check compares whole entries: no padding may differ.
+static_assert(std::has_unique_object_representations_v<ClassicPawnEntry>);
+
 const ClassicPawnEntry& probe(ClassicPawnCache& cache, const Position& pos) {
     const Bitboard white_pawns = pos.pieces[WHITE][PAWN], black_pawns = pos.pieces[BLACK][PAWN];
     ClassicPawnEntry& e = cache.entries[pos.pawn_key >> (64 - CLASSIC_PAWN_CACHE_BITS)];
     if (e.pawns[WHITE] != white_pawns || e.pawns[BLACK] != black_pawns) fill(e, white_pawns, black_pawns);
+    if constexpr (SLOW_CHECKS) {
+        ClassicPawnEntry fresh;
+        fill(fresh, white_pawns, black_pawns);
+        assert(std::memcmp(&fresh, &e, sizeof fresh) == 0);
+    }
     return e;
 }
 

@@ -372,6 +372,7 @@ void make(Position& pos, Move m) {
     const int from = move_from(m), to = move_to(m), kind = move_kind(m);
     const int piece = piece_type(pos.board[from]);
     assert(piece_colour(pos.board[from]) == us && piece != EMPTY);
+    if constexpr (SLOW_CHECKS) assert(is_pseudo_legal(pos, m) && is_legal(pos, m));
 
     // 1. Counters, side key, and the old en passant key.
     Key key = pos.key ^ zobrist.black_to_move;
