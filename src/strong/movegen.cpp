@@ -2,6 +2,7 @@
 #include "strong/movegen.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace strong {
 
@@ -323,6 +324,18 @@ bool gives_check(const Position& pos, Move m) {
     }
     return (pawn_attacks[us ^ 1][king] & pawns) || (knight_attacks[king] & knights) ||
            (bishop_attacks(king, occupied) & diagonal) || (rook_attacks(king, occupied) & straight);
+}
+
+bool push_history_move(Position& pos, Move m) {
+    if (!is_pseudo_legal(pos, m) || !is_legal(pos, m)) return false;
+    if (pos.history_count >= MAX_GAME_PLY) {
+        const int keep = MAX_GAME_PLY / 2;
+        const int drop = pos.history_count - keep;
+        std::memmove(pos.history, pos.history + drop, keep * sizeof(UndoState));
+        pos.history_count = keep;
+    }
+    make(pos, m);
+    return true;
 }
 
 }  // namespace strong

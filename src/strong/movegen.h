@@ -54,4 +54,10 @@ bool is_legal(const Position& pos, Move m);
 // a line; exact for castling, en passant and promotions.
 bool gives_check(const Position& pos, Move m);
 
+// Plays a game move on a position that keeps the game's history, for
+// repetitions. Returns false, changing nothing, if the move is not legal here.
+// Past MAX_GAME_PLY plies the oldest half of the history is dropped; the
+// dropped moves can no longer be taken back.
+bool push_history_move(Position& pos, Move m);
+
 }  // namespace strong

@@ -6,7 +6,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "strong/movegen.h"
 
 namespace strong {
 
@@ -379,7 +378,6 @@ std::string to_fen(const Position& pos) {
     const int from = move_from(m), to = move_to(m), kind = move_kind(m);
     const int piece = piece_type(pos.board[from]);
     assert(piece_colour(pos.board[from]) == us && piece != EMPTY);
-    if constexpr (SLOW_CHECKS) assert(is_pseudo_legal(pos, m) && is_legal(pos, m));
 
     // 1. Counters, side key, and the old en passant key.
     Key key = pos.key ^ zobrist.black_to_move;
@@ -524,18 +522,6 @@ std::string to_fen(const Position& pos) {
     pos.ep_square = u.ep_square;
     --pos.game_ply;
     if constexpr (SLOW_CHECKS) assert(is_ok(pos));
-}
-
-bool push_history_move(Position& pos, Move m) {
-    if (!is_pseudo_legal(pos, m) || !is_legal(pos, m)) return false;
-    if (pos.history_count >= MAX_GAME_PLY) {
-        const int keep = MAX_GAME_PLY / 2;
-        const int drop = pos.history_count - keep;
-        std::memmove(pos.history, pos.history + drop, keep * sizeof(UndoState));
-        pos.history_count = keep;
-    }
-    make(pos, m);
-    return true;
 }
 
 Bitboard pinned_pieces(const Position& pos, int colour) {

@@ -88,11 +88,6 @@ void unmake(Position& pos);
 void make_null(Position& pos);
 void unmake_null(Position& pos);
 
-// Plays a game move on a position that keeps the game's history, for
-// repetitions. Returns false, changing nothing, if the move is not legal here.
-// Past MAX_GAME_PLY plies the oldest half of the history is dropped; the
-// dropped moves can no longer be taken back.
-bool push_history_move(Position& pos, Move m);
 
 inline int king_square(const Position& pos, int colour) { return lowest_square(pos.pieces[colour][KING]); }
 

@@ -5,6 +5,7 @@
 #include "strong/search.h"
 
 #include <algorithm>
+#include <cassert>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -122,8 +123,10 @@ void reward_capture(Worker& w, Move m, int bonus) {
     update_history(w.histories.capture[pos.board[move_from(m)]][move_to(m)][taken], bonus);
 }
 
-// Makes a move, noting it in the frame for the plies below.
+// Makes a move, noting it in the frame for the plies below. Every move the
+// search makes is legal; slow checks make sure.
 void play(Worker& w, Frame* ss, Move m) {
+    if constexpr (SLOW_CHECKS) assert(is_pseudo_legal(w.pos, m) && is_legal(w.pos, m));
     ss->move = m;
     ss->piece = w.pos.board[move_from(m)];
     make(w.pos, m);
@@ -535,8 +538,10 @@ void iterate(Worker& w) {
         best_move_changes *= 0.5;
         last_best = best.move;
         if (e.timed && !e.limits.no_deadline &&
-            now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * soft_limit_scale(best_move_changes * 2, stable_iterations)))
+            now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * soft_limit_scale(best_move_changes * 2, stable_iterations))) {
+            e.stopped_by_limit = true;  // time enough for no more
             break;
+        }
         // A forced mate found within the depth needs no deeper look.
         if (std::abs(best.score) >= SCORE_MATE_IN_MAX && SCORE_MATE - std::abs(best.score) <= depth) break;
     }
