@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "strong/notation.h"
 #include "strong/search.h"
+#include "strong/skill.h"
 
 namespace {
 
@@ -195,6 +197,37 @@ TEST_F(StrongSearch, SeveralThreadsAgreeOnAForcedLine) {
     EXPECT_EQ(r.reason, StopReason::LIMIT);
     EXPECT_NE(r.best, NO_MOVE);
     set_threads(*engine_, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A weaker setting picks among its lines by how much worse each is: never
+// beyond its margin, and less often the worse it is.
+TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
+    Result result;
+    result.best = 1;
+    result.line_count = 4;
+    const int scores[] = {100, 90, 0, -500};
+    for (int i = 0; i < 4; ++i) {
+        result.line_moves[i] = static_cast<strong::Move>(i + 1);
+        result.line_scores[i] = scores[i];
+    }
+    const Skill weakest = skill_for_elo(SKILL_MIN_ELO);
+    ASSERT_LT(weakest.margin, 600);
+    int picked[5] = {};
+    constexpr int draws = 20000;
+    for (int i = 0; i < draws; ++i) ++picked[pick_with_skill(result, weakest, 0x9E3779B97F4A7C15ull * static_cast<std::uint64_t>(i))];
+    EXPECT_EQ(picked[4], 0) << "beyond the margin";
+    const double expected_second = std::exp2(-10.0 / weakest.temperature);
+    const double expected_third = std::exp2(-100.0 / weakest.temperature);
+    EXPECT_NEAR(static_cast<double>(picked[2]) / picked[1], expected_second, 0.05);
+    EXPECT_NEAR(static_cast<double>(picked[3]) / picked[1], expected_third, 0.05);
+    // Full strength has nothing to choose from; a mate is never given away.
+    EXPECT_GT(skill_for_elo(SKILL_MAX_ELO).nodes, 100 * weakest.nodes);
+    result.line_scores[0] = SCORE_MATE - 5;
+    EXPECT_EQ(pick_with_skill(result, weakest, 12345), 1);
 }
 
 }  // namespace
