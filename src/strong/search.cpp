@@ -547,8 +547,8 @@ void iterate(Worker& w) {
     }
 }
 
-void helper_loop(Engine* engine, Worker* w) {
-    std::uint64_t seen = 0;
+// A helper runs each search the main thread starts after it was made.
+void helper_loop(Engine* engine, Worker* w, std::uint64_t seen) {
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(engine->mutex);
@@ -600,7 +600,8 @@ void set_threads(Engine& engine, int threads) {
         w.index = i;
     }
     for (int i = 1; i < threads; ++i)
-        engine.threads.emplace_back(helper_loop, &engine, engine.workers[static_cast<std::size_t>(i)].get());
+        engine.threads.emplace_back(helper_loop, &engine, engine.workers[static_cast<std::size_t>(i)].get(),
+                                    engine.search_id);
 }
 
 int thread_count(const Engine& engine) { return static_cast<int>(engine.workers.size()); }

@@ -187,15 +187,30 @@ TEST_F(StrongSearch, EachSearchSaysWhyItEnded) {
     }
 }
 
-TEST_F(StrongSearch, SeveralThreadsAgreeOnAForcedLine) {
-    set_threads(*engine_, 3);
-    const Result mate = search("kbK5/pp6/1P6/8/8/8/8/R7 w - - 0 1", to_depth(8));
-    EXPECT_EQ(move_to_uci(mate.best), "a1a6");
-    Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
-    nodes.nodes = 100000;
-    const Result r = search("r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", nodes);
-    EXPECT_EQ(r.reason, StopReason::LIMIT);
-    EXPECT_NE(r.best, NO_MOVE);
+// Several threads share the table and stop together; run under
+// ThreadSanitizer by the test script.
+using StrongThreads = StrongSearch;
+
+TEST_F(StrongThreads, AgreeOnAForcedLineAndStopTogether) {
+    const char* middlegame = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1";
+    for (int threads : {3, 2, 4}) {
+        set_threads(*engine_, threads);
+        EXPECT_EQ(thread_count(*engine_), threads);
+        const Result mate = search("kbK5/pp6/1P6/8/8/8/8/R7 w - - 0 1", to_depth(8));
+        EXPECT_EQ(move_to_uci(mate.best), "a1a6");
+        Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
+        nodes.nodes = 100000;
+        const Result limited = search(middlegame, nodes);
+        EXPECT_EQ(limited.reason, StopReason::LIMIT);
+        EXPECT_NE(limited.best, NO_MOVE);
+        StopAfter stop{20};
+        Limits forever = to_depth(MAX_SEARCH_PLY - 1);
+        forever.no_deadline = true;
+        const Result stopped = search(middlegame, forever, {stop_after, note_report, &stop});
+        EXPECT_EQ(stopped.reason, StopReason::STOPPED);
+        EXPECT_EQ(stopped.pv[0], stop.last_reported);
+        clear_hash(*engine_);
+    }
     set_threads(*engine_, 1);
 }
 
