@@ -16,7 +16,7 @@ constexpr int MAX_OUTCOME_PV = 128;
 
 // What the pipes, the interface and the operating system take of each move,
 // kept back by the strong search: the Move Overhead option.
-constexpr int MOVE_OVERHEAD_DEFAULT_MS = 30;
+constexpr int MOVE_OVERHEAD_DEFAULT_MS = 50;
 constexpr int MOVE_OVERHEAD_MAX_MS = 5000;
 
 // The classic search, the default, or the strong one.

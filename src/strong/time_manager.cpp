@@ -8,8 +8,10 @@ namespace strong {
 
 namespace {
 
-// A game without a move count is planned as if this many moves were left.
+// A game without a move count is planned as if this many moves were left;
+// more of them without an increment, since then the clock alone must last.
 constexpr int EXPECTED_MOVES_LEFT = 25;
+constexpr int EXPECTED_MOVES_LEFT_SUDDEN_DEATH = 40;
 
 }  // namespace
 
@@ -21,13 +23,16 @@ TimePlan plan_time(const ClockState& clock, int overhead_ms) {
     }
     const std::int64_t left = std::max<std::int64_t>(clock.remaining_ms - overhead, 1);
     const std::int64_t increment = std::max<std::int64_t>(clock.increment_ms, 0);
-    const int moves = clock.moves_to_go > 0 ? std::min(clock.moves_to_go, 50) : EXPECTED_MOVES_LEFT;
-    // The share of this move, and what may be spent on it at most: with a
-    // move count the last moves before the control must still be played.
-    std::int64_t share = left / moves + increment * 3 / 4;
-    const std::int64_t ceiling = clock.moves_to_go == 1 ? left * 3 / 4 : left / 4 + increment / 2;
-    share = std::min(share, ceiling);
-    const std::int64_t hard = std::min<std::int64_t>(share * 4, std::max<std::int64_t>(ceiling, share));
+    const int moves = clock.moves_to_go > 0 ? std::min(clock.moves_to_go, 50)
+                      : increment > 0     ? EXPECTED_MOVES_LEFT
+                                          : EXPECTED_MOVES_LEFT_SUDDEN_DEATH;
+    // This move's share, with most of the increment; no move may take more
+    // than half of what is left (three quarters on the last move before the
+    // control, after which the clock is filled again), so that a clock that
+    // lives on its increment never runs out.
+    const std::int64_t ceiling = clock.moves_to_go == 1 ? left * 3 / 4 : left / 2;
+    const std::int64_t share = std::min(left / moves + increment * 3 / 4, ceiling);
+    const std::int64_t hard = std::min(share * 3, ceiling);
     const std::int64_t soft = share * 6 / 10;
     return {std::max<std::int64_t>(soft, 1), std::max<std::int64_t>(hard, 1)};
 }

@@ -20,13 +20,14 @@ struct TimePlan {
 
 // Default and bounds of the Move Overhead option: what the pipes, the
 // interface and the operating system take of each move.
-constexpr int DEFAULT_MOVE_OVERHEAD_MS = 30;
+constexpr int DEFAULT_MOVE_OVERHEAD_MS = 50;
 constexpr int MAX_MOVE_OVERHEAD_MS = 5000;
 
 // The plan for one move. With a clock: a share of what is left after the
-// overhead (by the moves to go, or an expected game length), with most of
-// the increment; the hard limit a few shares, never more than a fraction
-// of the clock. A fixed move time is all of it but the overhead.
+// overhead (by the moves to go, or an expected game length) with most of
+// the increment, started on only in the first 60% of it; the hard limit
+// three shares, never more than half of what is left. A fixed move time is
+// all of it but the overhead.
 TimePlan plan_time(const ClockState& clock, int overhead_ms);
 
 // How much the soft limit is stretched after an iteration: more while the

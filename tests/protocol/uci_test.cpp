@@ -19,7 +19,7 @@ const std::string IDENTITY =
     "option name Search type combo default classic var classic var strong\n"
     "option name Hash type spin default 16 min 1 max <memory>\n"
     "option name Clear Hash type button\n"
-    "option name Move Overhead type spin default 30 min 0 max 5000\n"
+    "option name Move Overhead type spin default 50 min 0 max 5000\n"
     "option name Threads type spin default 1 min 1 max 256\n"
     "option name MultiPV type spin default 1 min 1 max 256\n"
     "option name UCI_LimitStrength type check default false\n"

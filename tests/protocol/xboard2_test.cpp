@@ -14,7 +14,7 @@ const std::string PROTOVER = "xboard\nprotover 2\n";
 const std::string FEATURES =
     "feature done=0 myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n"
     "feature option=\"Search -combo *classic /// strong\"\n"
-    "feature option=\"Move Overhead -spin 30 0 5000\"\n"
+    "feature option=\"Move Overhead -spin 50 0 5000\"\n"
     "feature option=\"Clear Hash -button\"\n"
     "feature option=\"MultiPV -spin 1 1 64\"\n"
     "feature option=\"UCI_LimitStrength -check 0\"\n"

@@ -10,6 +10,7 @@
 #include "strong/notation.h"
 #include "strong/search.h"
 #include "strong/skill.h"
+#include "strong/time_manager.h"
 
 namespace {
 
@@ -243,6 +244,47 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
     EXPECT_GT(skill_for_elo(SKILL_MAX_ELO).nodes, 100 * weakest.nodes);
     result.line_scores[0] = SCORE_MATE - 5;
     EXPECT_EQ(pick_with_skill(result, weakest, 12345), 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The clock never runs out, with a few milliseconds lost in the pipes every
+// move: with an increment, not even if every move runs to its hard limit;
+// without one, when the moves stop at the soft limit as searches do, over
+// long games of sudden death; and no move may take more than half of what
+// is left (three quarters before a new control).
+TEST(StrongTime, TheClockNeverRunsOut) {
+    struct Control {
+        std::int64_t base_ms, increment_ms;
+        int moves_per_control;  // 0: the whole game
+        bool to_the_hard_limit;
+        int moves;  // the engine's, in the game
+    };
+    constexpr std::int64_t LATENCY_MS = 5;
+    for (const Control control : {Control{2000, 20, 0, true, 300}, Control{10000, 100, 0, true, 300},
+                                  Control{300000, 0, 0, false, 200}, Control{5000, 0, 0, false, 100},
+                                  Control{60000, 0, 40, false, 300}, Control{5000, 0, 10, false, 300}}) {
+        std::int64_t remaining = control.base_ms;
+        for (int move = 0; move < control.moves; ++move) {
+            ClockState clock;
+            clock.remaining_ms = remaining;
+            clock.increment_ms = control.increment_ms;
+            if (control.moves_per_control) clock.moves_to_go = control.moves_per_control - move % control.moves_per_control;
+            const TimePlan plan = plan_time(clock, DEFAULT_MOVE_OVERHEAD_MS);
+            ASSERT_LE(plan.soft_ms, plan.hard_ms);
+            ASSERT_LE(plan.hard_ms, std::max<std::int64_t>((remaining - DEFAULT_MOVE_OVERHEAD_MS) * 3 / 4, 1));
+            remaining -= (control.to_the_hard_limit ? plan.hard_ms : plan.soft_ms) + LATENCY_MS;
+            ASSERT_GT(remaining, 0) << control.base_ms << "+" << control.increment_ms << " move " << move;
+            remaining += control.increment_ms;
+            if (control.moves_per_control && clock.moves_to_go == 1) remaining += control.base_ms;
+        }
+    }
+    // A fixed time per move is spent, less the overhead.
+    ClockState fixed;
+    fixed.move_time_ms = 1000;
+    EXPECT_EQ(plan_time(fixed, 50).hard_ms, 950);
 }
 
 }  // namespace
