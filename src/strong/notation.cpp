@@ -29,6 +29,51 @@ Move parse_uci_move(const Position& pos, const char* text) {
     return NO_MOVE;
 }
 
+Move parse_san(const Position& pos, const char* text) {
+    std::string san(text);
+    while (!san.empty() && std::string("+#!?").find(san.back()) != std::string::npos) san.pop_back();
+    MoveList list;
+    generate_all(pos, list);
+    if (san == "O-O" || san == "O-O-O" || san == "0-0" || san == "0-0-0") {
+        const bool king_side = san.size() == 3;
+        for (const Move m : list)
+            if (move_kind(m) == CASTLE && ((move_to(m) & 7) == 6) == king_side) return m;
+        return NO_MOVE;
+    }
+    // [piece][from file][from rank][x]to[=promotion]
+    int piece = PAWN;
+    std::size_t i = 0;
+    if (!san.empty() && std::string("NBRQK").find(san[0]) != std::string::npos) piece = static_cast<int>(1 + std::string("NBRQK").find(san[i++]));
+    int promotion = EMPTY;
+    const std::size_t equals = san.find('=');
+    if (equals != std::string::npos) {
+        if (equals + 1 >= san.size()) return NO_MOVE;
+        const std::size_t p = std::string("NBRQ").find(san[equals + 1]);
+        if (p == std::string::npos) return NO_MOVE;
+        promotion = static_cast<int>(KNIGHT + p);
+        san.resize(equals);
+    }
+    if (san.size() < i + 2) return NO_MOVE;
+    const char file = san[san.size() - 2], rank = san[san.size() - 1];
+    if (file < 'a' || file > 'h' || rank < '1' || rank > '8') return NO_MOVE;
+    const int to = (8 - (rank - '0')) * 8 + (file - 'a');
+    int from_file = -1, from_row = -1;
+    for (std::size_t j = i; j + 2 < san.size(); ++j) {
+        if (san[j] >= 'a' && san[j] <= 'h') from_file = san[j] - 'a';
+        if (san[j] >= '1' && san[j] <= '8') from_row = 8 - (san[j] - '0');
+    }
+    Move found = NO_MOVE;
+    for (const Move m : list) {
+        const int from = move_from(m);
+        if (move_to(m) != to || piece_type(pos.board[from]) != piece) continue;
+        if ((from_file >= 0 && (from & 7) != from_file) || (from_row >= 0 && (from >> 3) != from_row)) continue;
+        if (promotion_piece(m) != promotion) continue;
+        if (found != NO_MOVE) return NO_MOVE;  // ambiguous
+        found = m;
+    }
+    return found;
+}
+
 Move from_classic_move(std::int32_t classic) {
     const int from = ::move_from(classic), to = ::move_to(classic), flags = ::move_flags(classic);
     if (flags & MOVE_CASTLE) return make_move16(from, to, CASTLE);

@@ -15,6 +15,11 @@ std::string move_to_uci(Move m);
 // letter, n, b, r or q in either case), or NO_MOVE.
 Move parse_uci_move(const Position& pos, const char* text);
 
+// The legal move that standard algebraic notation names in this position
+// (Nf3, exd5, e8=Q, O-O, Rad1, with or without +, # and annotations), or
+// NO_MOVE when it names none or more than one.
+Move parse_san(const Position& pos, const char* text);
+
 // The strong encoding of a classic move (board/position.h's 32-bit Move).
 Move from_classic_move(std::int32_t classic);
 
