@@ -92,16 +92,18 @@ struct RunningSearch {
 int root_move_total;
 SearchKind running_kind = SearchKind::CLASSIC;
 
+SearchOutcome book_outcome(Move move) {
+    SearchOutcome outcome;
+    outcome.end = SearchEnd::BOOK;
+    outcome.best = move;
+    return outcome;
+}
+
 // The strong search, after the text book when the game allows it.
 SearchOutcome strong_game_search(const SearchLimits& limits, const SearchHooks& hooks) {
     if (limits.use_book && from_start_position && game_book_kind() == BookKind::TEXT) {
         const Move book_move = book_probe();
-        if (book_move != -1) {
-            SearchOutcome outcome;
-            outcome.end = SearchEnd::BOOK;
-            outcome.best = book_move;
-            return outcome;
-        }
+        if (book_move != -1) return book_outcome(book_move);
     }
     SearchOutcome outcome = strong_search(limits, hooks);
     if (outcome.best == 0 && outcome.end != SearchEnd::COMPLETED) outcome.best = game_first_legal_move();
@@ -219,12 +221,7 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     // A Polyglot book knows positions, not games: any position may be in it.
     if (limits.use_book && game_book_kind() == BookKind::POLYGLOT) {
         const Move book_move = polyglot_book_move();
-        if (book_move != -1) {
-            SearchOutcome outcome;
-            outcome.end = SearchEnd::BOOK;
-            outcome.best = book_move;
-            return outcome;
-        }
+        if (book_move != -1) return book_outcome(book_move);
     }
     if (kind == SearchKind::STRONG) return strong_game_search(limits, hooks);
     SearchOutcome outcome;

@@ -1,21 +1,31 @@
-// The deep perft tier, run in Release: every position of the standard EPD
-// to every listed depth, and published counts for positions where a single
-// rule decides.
+// The deep perft tier, run in Release, on both boards: every position of
+// the standard EPD to every listed depth (the strong board also with the
+// colours swapped), and published counts for positions where a single rule
+// decides.
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "board/perft.h"
 #include "board_support.h"
 #include "epd.h"
+#include "strong/perft.h"
+#include "strong/position.h"
 
 namespace {
 
 std::uint64_t perft_of(const std::string& fen, int depth) {
     load(fen.c_str());
     return perft(depth);
+}
+
+std::uint64_t strong_perft_of(const std::string& fen, int depth) {
+    auto pos = std::make_unique<strong::Position>();
+    EXPECT_TRUE(strong::set_fen(*pos, fen.c_str())) << fen;
+    return strong::perft(*pos, depth);
 }
 
 const TargetedCase targeted[] = {
@@ -47,14 +57,18 @@ class PerftLongTargeted : public ::testing::TestWithParam<TargetedCase> {};
 
 TEST(PerftLongEpd, ListsSixPositions) { EXPECT_EQ(standard.size(), 6u); }
 
-TEST_P(PerftLong, EveryListedDepth) {
+TEST_P(PerftLong, EveryListedDepthOnBothBoards) {
     const PerftCase& c = GetParam();
-    for (int depth = 1; depth <= static_cast<int>(c.counts.size()); ++depth)
+    for (int depth = 1; depth <= static_cast<int>(c.counts.size()); ++depth) {
         EXPECT_EQ(perft_of(c.fen, depth), c.counts[depth - 1]) << c.fen << " depth " << depth;
+        EXPECT_EQ(strong_perft_of(c.fen, depth), c.counts[depth - 1]) << c.fen << " depth " << depth;
+        EXPECT_EQ(strong_perft_of(mirror_fen(c.fen), depth), c.counts[depth - 1]) << c.fen << " swapped, depth " << depth;
+    }
 }
 
-TEST_P(PerftLongTargeted, MatchesPublishedCount) {
+TEST_P(PerftLongTargeted, MatchesPublishedCountOnBothBoards) {
     EXPECT_EQ(perft_of(GetParam().fen, GetParam().depth), GetParam().count) << GetParam().fen;
+    EXPECT_EQ(strong_perft_of(GetParam().fen, GetParam().depth), GetParam().count) << GetParam().fen;
 }
 
 INSTANTIATE_TEST_SUITE_P(Perft, PerftLong, ::testing::ValuesIn(standard), case_name);
