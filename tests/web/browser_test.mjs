@@ -112,7 +112,7 @@ function placementOnBoard() {
 async function expectBoard(fen, what) {
   const expected = fen.split(' ')[0];
   try {
-    await page.waitForFunction(async (want) => {
+    await page.waitForFunction((want) => {
       const board = Array.from({ length: 8 }, () => Array(8).fill(''));
       for (const piece of document.querySelectorAll('[data-testid=board] g[data-piece][data-square]')) {
         if (piece.getAttribute('visibility') === 'hidden') continue;
@@ -295,6 +295,7 @@ try {
   while (state === 'your-move') {
     check(plies < 60, 'the game ends within 60 plies');
     chess = await replay(mateStart);
+    check(!chess.isGameOver(), `the page announces the end of the game: ${chess.fen()} ends it, the status says "${await status().textContent()}"`);
     const move = chess.moves({ verbose: true })[0];  // the first legal move, so the game is the same each run
     chess = await playAndAwaitReply(mateStart, move.from, move.to);
     plies = chess.history().length;
