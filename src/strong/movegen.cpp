@@ -1,4 +1,4 @@
-// Legal move generation for the strong board, and the move tests a search needs.
+// Legal move generation for the strong board, and the check test of a move.
 #include "strong/movegen.h"
 
 #include <cassert>
@@ -8,32 +8,6 @@ namespace strong {
 namespace {
 
 enum GenType { CAPTURES, QUIETS, ALL };
-
-// The four castlings: CASTLE_* bit, king's squares, the squares that must be
-// empty, and the two the king passes and lands on, which must not be
-// attacked (its own square is the in-check test). White's two come first.
-struct Castling {
-    int right;
-    int king_from;
-    int king_to;
-    Bitboard must_be_empty;
-    int passes[2];
-};
-
-constexpr Castling castlings[4] = {
-    {CASTLE_WHITE_KINGSIDE, E1, G1, square_bit(F1) | square_bit(G1), {F1, G1}},
-    {CASTLE_WHITE_QUEENSIDE, E1, C1, square_bit(B1) | square_bit(C1) | square_bit(D1), {D1, C1}},
-    {CASTLE_BLACK_KINGSIDE, E8, G8, square_bit(F8) | square_bit(G8), {F8, G8}},
-    {CASTLE_BLACK_QUEENSIDE, E8, C8, square_bit(B8) | square_bit(C8) | square_bit(D8), {D8, C8}},
-};
-
-// The castling is open: right held, squares empty, king not in check and
-// not passing or landing on an attacked square.
-inline bool castling_is_open(const Position& pos, const Castling& c) {
-    return (pos.castling & c.right) && !(pos.occupied & c.must_be_empty) && !pos.checkers &&
-           !is_attacked_by(pos, c.passes[0], pos.side ^ 1, pos.occupied) &&
-           !is_attacked_by(pos, c.passes[1], pos.side ^ 1, pos.occupied);
-}
 
 // Pawn steps by colour: White moves towards lower squares. `west` is the
 // capture towards the a-file, `east` towards the h-file.
@@ -48,19 +22,6 @@ constexpr Bitboard shift_west(Bitboard b) {
 template <int Us>
 constexpr Bitboard shift_east(Bitboard b) {
     return Us == WHITE ? (b & ~FILE_H) >> 7 : (b & ~FILE_H) << 9;
-}
-
-// Whether taking en passant from `from` keeps the king on `king` safe. The
-// move empties two squares and fills a third, so every attacker is looked
-// at again; it is rare enough not to matter.
-bool en_passant_is_legal(const Position& pos, int from, int to, int king) {
-    const int us = pos.side, them = us ^ 1;
-    const int victim = to + (us == WHITE ? 8 : -8);
-    const Bitboard occupied = (pos.occupied ^ square_bit(from) ^ square_bit(victim)) | square_bit(to);
-    const Bitboard* e = pos.pieces[them];
-    return !((bishop_attacks(king, occupied) & (e[BISHOP] | e[QUEEN])) |
-             (rook_attacks(king, occupied) & (e[ROOK] | e[QUEEN])) | (knight_attacks[king] & e[KNIGHT]) |
-             (pawn_attacks[us][king] & e[PAWN] & ~square_bit(victim)));
 }
 
 template <int Type>
@@ -210,59 +171,6 @@ Move* generate_for_side(const Position& pos, Move* out) {
 Move* generate_captures(const Position& pos, Move* out) { return generate_for_side<CAPTURES>(pos, out); }
 Move* generate_quiets(const Position& pos, Move* out) { return generate_for_side<QUIETS>(pos, out); }
 Move* generate_all(const Position& pos, Move* out) { return generate_for_side<ALL>(pos, out); }
-
-bool is_pseudo_legal(const Position& pos, Move m) {
-    const int from = move_from(m), to = move_to(m), kind = move_kind(m);
-    if (from == to || kind > CASTLE) return false;  // NO_MOVE is a8a8
-    const int us = pos.side;
-    const int code = pos.board[from];
-    if (code == NO_PIECE || piece_colour(code) != us) return false;
-    const Bitboard to_bit = square_bit(to);
-    if (pos.colors[us] & to_bit) return false;
-    const int piece = piece_type(code);
-
-    if (kind == CASTLE) {
-        for (int i = 2 * us; i < 2 * us + 2; ++i)
-            if (castlings[i].king_from == from && castlings[i].king_to == to) return castling_is_open(pos, castlings[i]);
-        return false;
-    }
-    if (kind == EN_PASSANT) return piece == PAWN && to == pos.ep_square && (pawn_attacks[us][from] & to_bit);
-    if (piece == PAWN) {
-        const bool last_rank = us == WHITE ? to < 8 : to >= 56;
-        if (last_rank != (kind != NORMAL)) return false;  // kind is NORMAL or a promotion here
-        if (pawn_attacks[us][from] & to_bit) return (pos.colors[us ^ 1] & to_bit) != 0;
-        const int forward = us == WHITE ? -8 : 8;
-        if (to == from + forward) return !(pos.occupied & to_bit);
-        const int start_row = us == WHITE ? 6 : 1;
-        return to == from + 2 * forward && (from >> 3) == start_row &&
-               !(pos.occupied & (to_bit | square_bit(from + forward)));
-    }
-    if (kind != NORMAL) return false;
-    return (piece_attacks(piece, from, pos.occupied) & to_bit) != 0;
-}
-
-bool is_legal(const Position& pos, Move m) {
-    assert(is_pseudo_legal(pos, m));
-    const int us = pos.side, them = us ^ 1;
-    const int from = move_from(m), to = move_to(m), kind = move_kind(m);
-    const int king = king_square(pos, us);
-    if (kind == CASTLE) return true;  // is_pseudo_legal has looked at every square
-    if (kind == EN_PASSANT) return en_passant_is_legal(pos, from, to, king);
-    if (from == king) return !is_attacked_by(pos, to, them, pos.occupied ^ square_bit(from));
-    if (pos.checkers) {
-        if (more_than_one(pos.checkers)) return false;
-        if (!((between[king][lowest_square(pos.checkers)] | pos.checkers) & square_bit(to))) return false;
-    }
-    // A piece on a line from its king may leave the line only when no enemy
-    // slider stands behind it there.
-    const Bitboard l = line[king][from];
-    if (!l || (l & square_bit(to))) return true;
-    const Bitboard occupied = (pos.occupied ^ square_bit(from)) | square_bit(to);
-    const Bitboard* e = pos.pieces[them];
-    if (direction_is_diagonal(line_direction[king][from]))
-        return !(bishop_attacks(king, occupied) & l & (e[BISHOP] | e[QUEEN]));
-    return !(rook_attacks(king, occupied) & l & (e[ROOK] | e[QUEEN]));
-}
 
 bool gives_check(const Position& pos, Move m) {
     const int us = pos.side;

@@ -1,4 +1,4 @@
-// Legal move generation for the strong board, and the move tests a search needs.
+// Legal move generation for the strong board, and the check test of a move.
 #pragma once
 #include "strong/move.h"
 #include "strong/position.h"
@@ -37,18 +37,6 @@ inline void generate_quiets(const Position& pos, MoveList& list) {
 inline void generate_all(const Position& pos, MoveList& list) {
     list.count = static_cast<int>(generate_all(pos, list.moves) - list.moves);
 }
-
-// Whether any 16-bit value (from a table, maybe from another position) is a
-// pseudo-legal move here: a piece of the side to move on `from` that moves
-// (or, for pawns, pushes or captures) to `to`, the path clear, the kind right
-// (promotion exactly on the last rank, en passant on this position's en
-// passant square, castling with the right, the squares between empty, and
-// the king neither in check nor passing or landing on an attacked square).
-// Pins and whether another move leaves the king attacked are is_legal's part.
-bool is_pseudo_legal(const Position& pos, Move m);
-
-// Whether a pseudo-legal move keeps the mover's king safe.
-bool is_legal(const Position& pos, Move m);
 
 // Whether a legal move checks the opponent's king, directly or by uncovering
 // a line; exact for castling, en passant and promotions.

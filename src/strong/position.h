@@ -116,6 +116,49 @@ inline bool is_attacked_by(const Position& pos, int s, int by, Bitboard occupied
 inline Bitboard checkers(const Position& pos) { return pos.checkers; }
 inline bool in_check(const Position& pos) { return pos.checkers != 0; }
 
+// The four castlings: CASTLE_* bit, king's squares, the squares that must be
+// empty, and the two the king passes and lands on, which must not be
+// attacked (its own square is the in-check test). White's two come first.
+struct Castling {
+    int right;
+    int king_from;
+    int king_to;
+    Bitboard must_be_empty;
+    int passes[2];
+};
+
+inline constexpr Castling castlings[4] = {
+    {CASTLE_WHITE_KINGSIDE, E1, G1, square_bit(F1) | square_bit(G1), {F1, G1}},
+    {CASTLE_WHITE_QUEENSIDE, E1, C1, square_bit(B1) | square_bit(C1) | square_bit(D1), {D1, C1}},
+    {CASTLE_BLACK_KINGSIDE, E8, G8, square_bit(F8) | square_bit(G8), {F8, G8}},
+    {CASTLE_BLACK_QUEENSIDE, E8, C8, square_bit(B8) | square_bit(C8) | square_bit(D8), {D8, C8}},
+};
+
+// The castling is open: right held, squares empty, king not in check and
+// not passing or landing on an attacked square.
+inline bool castling_is_open(const Position& pos, const Castling& c) {
+    return (pos.castling & c.right) && !(pos.occupied & c.must_be_empty) && !pos.checkers &&
+           !is_attacked_by(pos, c.passes[0], pos.side ^ 1, pos.occupied) &&
+           !is_attacked_by(pos, c.passes[1], pos.side ^ 1, pos.occupied);
+}
+
+// Whether taking en passant from `from` keeps the king on `king` safe. The
+// move empties two squares and fills a third, so every attacker is looked
+// at again; it is rare enough not to matter.
+bool en_passant_is_legal(const Position& pos, int from, int to, int king);
+
+// Whether any 16-bit value (from a table, maybe from another position) is a
+// pseudo-legal move here: a piece of the side to move on `from` that moves
+// (or, for pawns, pushes or captures) to `to`, the path clear, the kind right
+// (promotion exactly on the last rank, en passant on this position's en
+// passant square, castling with the right, the squares between empty, and
+// the king neither in check nor passing or landing on an attacked square).
+// Pins and whether another move leaves the king attacked are is_legal's part.
+bool is_pseudo_legal(const Position& pos, Move m);
+
+// Whether a pseudo-legal move keeps the mover's king safe.
+bool is_legal(const Position& pos, Move m);
+
 // Pieces of `colour` that alone stand between their own king and an enemy
 // bishop, rook or queen on the line.
 Bitboard pinned_pieces(const Position& pos, int colour);
