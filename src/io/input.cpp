@@ -2,15 +2,13 @@
 // seen during a search.
 #include "io/input.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
+
+#include "io/input_source.h"
 
 namespace {
 
-// Bytes read from the descriptor and not yet handed out: buffer[start, end).
+// Bytes read from standard input and not yet handed out: buffer[start, end).
 char buffer[65536];
 std::size_t start;
 std::size_t end;
@@ -33,20 +31,14 @@ bool fill(bool wait) {
         start = 0;
     }
     if (end == sizeof buffer) return true;  // full: the caller takes from it first
-    if (!wait) {
-        pollfd pending = {0, POLLIN, 0};
-        if (poll(&pending, 1, 0) <= 0) return true;
+    const long n = read_input_bytes(buffer + end, sizeof buffer - end, wait);
+    if (n > 0) {
+        end += static_cast<std::size_t>(n);
+        return true;
     }
-    for (;;) {
-        const ssize_t n = read(0, buffer + end, sizeof buffer - end);
-        if (n > 0) {
-            end += static_cast<std::size_t>(n);
-            return true;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        input_ended = true;  // end of input, or an error that ends it the same way
-        return false;
-    }
+    if (n == 0) return true;  // nothing waiting yet
+    input_ended = true;
+    return false;
 }
 
 // Index of the first newline in the unread bytes, or end.

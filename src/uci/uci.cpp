@@ -362,10 +362,51 @@ SearchLimits uci_search_limits(const UciGoCommand& go, int side) {
     return limits;
 }
 
-void run_uci(UciSession& session) {
+void uci_start(UciSession& session) {
     std::snprintf(session.book_path, sizeof session.book_path, "%s", shipped_book_path());
-    print_identity(session);
     game_new();
+}
+
+bool uci_carry_out_line(UciSession& session, const char* line) {
+    // A line handed in from elsewhere is kept in the session, as a line read
+    // is: the search reads into `heard` and leaves it alone.
+    if (line != session.line) {
+        const std::size_t length = std::strlen(line);
+        if (length >= sizeof session.line) {
+            std::printf("info string line too long, ignored\n");
+            return true;
+        }
+        std::memcpy(session.line, line, length + 1);
+    }
+    char word[64];
+    if (!take_first_word(session.line, word, sizeof word)) return true;
+    const char* arguments = after_first_word(session.line);
+    if (std::strcmp(word, "uci") == 0) {
+        print_identity(session);
+    } else if (std::strcmp(word, "isready") == 0) {
+        std::printf("readyok\n");
+    } else if (std::strcmp(word, "ucinewgame") == 0) {
+        game_new();
+    } else if (std::strcmp(word, "position") == 0) {
+        cmd_position(arguments);
+    } else if (std::strcmp(word, "go") == 0) {
+        cmd_go(session, arguments);
+    } else if (std::strcmp(word, "setoption") == 0) {
+        cmd_setoption(session, arguments);
+    } else if (std::strcmp(word, "quit") == 0) {
+        session.quit = true;
+    } else if (std::strcmp(word, "stop") == 0 || std::strcmp(word, "ponderhit") == 0 ||
+               std::strcmp(word, "debug") == 0 || std::strcmp(word, "register") == 0) {
+        // Nothing to stop or hit without a search; no debug output; no registration.
+    } else {
+        std::printf("info string unknown command %.40s\n", word);
+    }
+    return !session.quit;
+}
+
+void run_uci(UciSession& session) {
+    uci_start(session);
+    print_identity(session);
     while (!session.quit) {
         std::fflush(stdout);
         bool too_long = false;
@@ -374,28 +415,6 @@ void run_uci(UciSession& session) {
             std::printf("info string line too long, ignored\n");
             continue;
         }
-        char word[64];
-        if (!take_first_word(session.line, word, sizeof word)) continue;
-        const char* arguments = after_first_word(session.line);
-        if (std::strcmp(word, "uci") == 0) {
-            print_identity(session);
-        } else if (std::strcmp(word, "isready") == 0) {
-            std::printf("readyok\n");
-        } else if (std::strcmp(word, "ucinewgame") == 0) {
-            game_new();
-        } else if (std::strcmp(word, "position") == 0) {
-            cmd_position(arguments);
-        } else if (std::strcmp(word, "go") == 0) {
-            cmd_go(session, arguments);
-        } else if (std::strcmp(word, "setoption") == 0) {
-            cmd_setoption(session, arguments);
-        } else if (std::strcmp(word, "quit") == 0) {
-            return;
-        } else if (std::strcmp(word, "stop") == 0 || std::strcmp(word, "ponderhit") == 0 ||
-                   std::strcmp(word, "debug") == 0 || std::strcmp(word, "register") == 0) {
-            // Nothing to stop or hit without a search; no debug output; no registration.
-        } else {
-            std::printf("info string unknown command %.40s\n", word);
-        }
+        if (!uci_carry_out_line(session, session.line)) return;
     }
 }

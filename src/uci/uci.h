@@ -54,6 +54,14 @@ UciGoCommand read_go(const char* arguments);
 // gives a deadline; a depth, a node count, "infinite" or "ponder" none.
 SearchLimits uci_search_limits(const UciGoCommand& go, int side);
 
-// Carries out lines until "quit" or the end of input; the "uci" that chose
-// this front end has been read.
+// Readies a session: the book it names, and a new game.
+void uci_start(UciSession& session);
+
+// Carries out one line (without its line end) on a started session; false
+// once the session has ended ("quit", heard here or during a search). Any
+// front end of the process feeds it: standard input below, or messages.
+bool uci_carry_out_line(UciSession& session, const char* line);
+
+// Starts the session, answers the "uci" that chose this front end, then
+// carries out the lines of standard input until "quit" or their end.
 void run_uci(UciSession& session);

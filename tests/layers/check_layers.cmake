@@ -7,7 +7,8 @@
 # and the strong board and search (strong/) beside it on board and eval
 # alone; the game layer; then the front ends, xboard and uci, which know only
 # the game layer (and io, the input layer beside it) and never each other.
-# main and the tools stand on top.
+# main and the tools stand on top, and so does web, the browser build's
+# entry, which starts the engine as main does and speaks through uci alone.
 cmake_minimum_required(VERSION 3.22)
 if(NOT ROOT)
   message(FATAL_ERROR "ROOT is not set")
@@ -24,6 +25,7 @@ set(allowed_io       io)
 set(allowed_xboard   game io xboard front_board)
 set(allowed_uci      game io uci front_board)
 set(allowed_main     board eval book search strong game io xboard uci front_board)
+set(allowed_web      board front_board game io uci)
 set(allowed_tools    board front_board eval book search strong game io)
 
 # The layer of a path relative to ROOT ("src/eval/x.cpp") or of an include
@@ -33,7 +35,7 @@ function(layer_of path result)
   string(REGEX REPLACE "^src/" "" path "${path}")
   if(ARGV2 STREQUAL "included" AND path MATCHES "^board/(position|move_text)\\.h$")
     set(${result} front_board PARENT_SCOPE)
-  elseif(path MATCHES "^(board|eval|book|search|strong|game|io|xboard|uci|tools)/")
+  elseif(path MATCHES "^(board|eval|book|search|strong|game|io|xboard|uci|web|tools)/")
     set(${result} ${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path STREQUAL "main.cpp")
     set(${result} main PARENT_SCOPE)
