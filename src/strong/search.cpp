@@ -58,7 +58,7 @@ std::uint64_t total_nodes(const Engine& engine) {
     return n;
 }
 
-int evaluate(Worker& w) { return evaluate_classic(w.pos, w.pawn_cache); }
+int evaluate(Worker& w) { return strong::evaluate(w.pos, w.eval_cache); }
 
 // ---------------------------------------------------------------------------
 // Time and stopping: only the main thread looks at the clock and the hooks.

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "strong/classic_eval.h"
+#include "strong/eval.h"
 #include "strong/move_picker.h"
 #include "strong/position.h"
 #include "strong/time_manager.h"
@@ -100,7 +100,7 @@ struct Worker {
     int index;  // 0: the main thread, which decides
     Position pos;
     Histories histories;
-    ClassicPawnCache pawn_cache;
+    EvalCache eval_cache;
     std::atomic<std::uint64_t> nodes{0};
     int seldepth;
     int root_depth;
