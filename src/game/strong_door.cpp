@@ -170,6 +170,7 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
         skill = strong::skill_for_elo(limits.strength_elo);
         l.multipv = std::max(l.multipv, skill.lines);
         l.nodes = l.nodes != 0 ? std::min<std::uint64_t>(l.nodes, skill.nodes) : skill.nodes;
+        l.min_depth = skill.min_depth;
     }
 
     RunningSearch running{&limits, &hooks};

@@ -12,7 +12,7 @@ constexpr int THREADS_MAX = 256;
 // The strengths a player can ask for: an Elo (UCI_Elo), or a Skill Level
 // from 0 to the top, which is full strength.
 constexpr int ELO_MIN = 1350;
-constexpr int ELO_MAX = 2400;
+constexpr int ELO_MAX = 2200;
 constexpr int ELO_DEFAULT = 1800;
 constexpr int SKILL_LEVEL_MAX = 20;
 

@@ -66,7 +66,7 @@ int evaluate(Worker& w) { return strong::evaluate(w.pos, w.eval_cache); }
 void poll(Worker& w) {
     Engine& e = *w.engine;
     const std::uint64_t nodes = total_nodes(e);
-    if (e.limits.nodes != 0 && nodes >= e.limits.nodes) {
+    if (e.limits.nodes != 0 && nodes >= e.limits.nodes && w.completed_depth >= e.limits.min_depth) {
         e.stopped_by_limit = true;
         e.stop.store(true, std::memory_order_relaxed);
         return;
@@ -82,10 +82,10 @@ void poll(Worker& w) {
     }
 }
 
-// Counts a node; the main thread polls every 1024 of its own.
+// Counts a node; the main thread polls every so many of its own.
 inline bool count_node_and_stop(Worker& w) {
     const std::uint64_t n = w.nodes.fetch_add(1, std::memory_order_relaxed) + 1;
-    if (w.index == 0 && (n & 1023) == 0) poll(w);
+    if (w.index == 0 && (n & w.engine->poll_mask) == 0) poll(w);
     return w.engine->stop.load(std::memory_order_relaxed);
 }
 
@@ -624,6 +624,8 @@ Result think(Engine& engine, const Position& root, const Limits& limits, const H
         e.hard_ms = plan.hard_ms;
     }
     if (limits.no_deadline) e.timed = false;
+    // A small node budget is kept to within a few dozen nodes.
+    e.poll_mask = limits.nodes != 0 && limits.nodes < 65536 ? 63 : 1023;
     tt_new_search(e.tt);
 
     // 2. Every worker gets the root and its legal moves.

@@ -26,6 +26,7 @@ constexpr int MAX_MULTIPV = 256;
 struct Limits {
     int depth = MAX_SEARCH_PLY - 1;  // the deepest iteration
     std::uint64_t nodes = 0;         // 0: none
+    int min_depth = 0;               // the node limit waits until this iteration is finished
     ClockState clock;                // no time limit when remaining_ms < 0 and move_time_ms < 0
     bool no_deadline = false;        // only the hooks end it, until set_deadline_from_now
     int multipv = 1;                 // lines to search and report
@@ -132,6 +133,7 @@ struct Engine {
     std::int64_t soft_ms = 0;  // only the main thread reads and writes these
     std::int64_t hard_ms = 0;
     bool timed = false;
+    std::uint64_t poll_mask = 1023;  // the main thread polls every poll_mask + 1 of its nodes
     bool stopped_by_hook = false;
     bool stopped_by_limit = false;
     std::uint64_t next_poll = 0;

@@ -12,11 +12,15 @@ Skill skill_for_elo(int elo) {
     const double t = (std::clamp(elo, SKILL_MIN_ELO, SKILL_MAX_ELO) - SKILL_MIN_ELO) /
                      static_cast<double>(SKILL_MAX_ELO - SKILL_MIN_ELO);
     Skill skill;
-    // Nodes grow geometrically with strength: 400 at the bottom, 200,000 at the top.
-    skill.nodes = static_cast<std::uint64_t>(400.0 * std::pow(500.0, t));
-    skill.lines = t < 0.5 ? 4 : 3;
-    skill.margin = static_cast<int>(220 - 170 * t);
-    skill.temperature = static_cast<int>(60 - 50 * t);
+    // Fitted against Stockfish's UCI_Elo (doc/strength.md): four plies and
+    // quiescence always, so that nothing hangs to a simple capture; nodes
+    // grow geometrically from 1,000 to 1,000,000 (about 85 Elo a doubling);
+    // the choice narrows until the top plays its best move only.
+    skill.min_depth = 4;
+    skill.nodes = static_cast<std::uint64_t>(1000.0 * std::pow(1000.0, t));
+    skill.lines = t < 0.9 ? 3 : 1;
+    skill.margin = static_cast<int>(100 * (1 - t));
+    skill.temperature = std::max(static_cast<int>(30 * (1 - t)), 1);
     return skill;
 }
 

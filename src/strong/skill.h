@@ -10,10 +10,11 @@ namespace strong {
 
 // The range of strengths offered, in Elo.
 constexpr int SKILL_MIN_ELO = 1350;
-constexpr int SKILL_MAX_ELO = 2400;
+constexpr int SKILL_MAX_ELO = 2200;
 
 struct Skill {
     std::uint64_t nodes;  // per move
+    int min_depth;        // iterations finished whatever the node budget says
     int lines;            // candidates searched as separate lines
     int margin;           // no candidate more than this much worse than the best (centipawns)
     int temperature;      // centipawns of score that halve a move's chance

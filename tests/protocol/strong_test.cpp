@@ -114,7 +114,7 @@ TEST(StrongUci, BadOptionValuesAreRefusedWithTheirRange) {
     const std::vector<std::string> lines = uci.lines_until("readyok");
     const std::vector<std::string> expected = {
         "info string Hash takes 1 to \\d+",          "info string Threads takes 1 to 256",
-        "info string MultiPV takes 1 to 256",         "info string UCI_Elo takes 1350 to 2400",
+        "info string MultiPV takes 1 to 256",         "info string UCI_Elo takes 1350 to 2200",
         "info string Skill Level takes 0 to 20",      "info string Move Overhead takes 0 to 5000",
         "info string Search is classic or strong, not fast", "readyok"};
     ASSERT_EQ(lines.size(), expected.size());

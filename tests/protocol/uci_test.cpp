@@ -23,7 +23,7 @@ const std::string IDENTITY =
     "option name Threads type spin default 1 min 1 max 256\n"
     "option name MultiPV type spin default 1 min 1 max 256\n"
     "option name UCI_LimitStrength type check default false\n"
-    "option name UCI_Elo type spin default 1800 min 1350 max 2400\n"
+    "option name UCI_Elo type spin default 1800 min 1350 max 2200\n"
     "option name Skill Level type spin default 20 min 0 max 20\n"
     "uciok\n";
 

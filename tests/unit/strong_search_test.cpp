@@ -171,6 +171,19 @@ TEST_F(StrongSearch, EachSearchSaysWhyItEnded) {
     Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
     nodes.nodes = 20000;
     EXPECT_EQ(search(fen, nodes).reason, StopReason::LIMIT);
+    // A small budget is kept to within a few dozen nodes, but not before the
+    // iterations it must finish: a move chosen before them is a guess.
+    Limits small = to_depth(MAX_SEARCH_PLY - 1);
+    small.nodes = 300;
+    clear_hash(*engine_);
+    EXPECT_EQ(search(fen, small).reason, StopReason::LIMIT);
+    EXPECT_LT(progress(*engine_).nodes, 300u + 100u);
+    small.min_depth = 4;
+    clear_hash(*engine_);
+    const Result floored = search(fen, small);
+    EXPECT_EQ(floored.reason, StopReason::LIMIT);
+    EXPECT_EQ(floored.depth, 4);
+    EXPECT_EQ(floored.line_count, 1);
     Limits timed = to_depth(MAX_SEARCH_PLY - 1);
     timed.clock.move_time_ms = 50;
     timed.move_overhead_ms = 0;
