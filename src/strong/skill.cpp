@@ -5,22 +5,46 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace strong {
 
+namespace {
+
+// Settings measured against Stockfish's UCI_Elo (doc/strength.md), with
+// four plies and quiescence always finished so that nothing hangs to a
+// simple capture. Between two rows the nodes grow geometrically and the
+// margin and temperature shrink linearly; at the top only the best move.
+struct Anchor {
+    int elo;
+    double nodes;
+    double margin;
+    double temperature;
+};
+constexpr Anchor ANCHORS[] = {
+    {1350, 200, 160, 50},
+    {1600, 7626, 70, 21},
+    {1800, 38746, 47, 14},
+    {2000, 196841, 23, 7},
+    {2200, 1000000, 0, 0},
+};
+static_assert(ANCHORS[0].elo == SKILL_MIN_ELO && std::end(ANCHORS)[-1].elo == SKILL_MAX_ELO);
+
+}  // namespace
+
 Skill skill_for_elo(int elo) {
-    const double t = (std::clamp(elo, SKILL_MIN_ELO, SKILL_MAX_ELO) - SKILL_MIN_ELO) /
-                     static_cast<double>(SKILL_MAX_ELO - SKILL_MIN_ELO);
+    elo = std::clamp(elo, SKILL_MIN_ELO, SKILL_MAX_ELO);
+    int row = 0;
+    while (ANCHORS[row + 1].elo < elo) ++row;
+    const Anchor& low = ANCHORS[row];
+    const Anchor& high = ANCHORS[row + 1];
+    const double t = static_cast<double>(elo - low.elo) / (high.elo - low.elo);
     Skill skill;
-    // Fitted against Stockfish's UCI_Elo (doc/strength.md): four plies and
-    // quiescence always, so that nothing hangs to a simple capture; nodes
-    // grow geometrically from 1,000 to 1,000,000 (about 85 Elo a doubling);
-    // the choice narrows until the top plays its best move only.
     skill.min_depth = 4;
-    skill.nodes = static_cast<std::uint64_t>(1000.0 * std::pow(1000.0, t));
-    skill.lines = t < 0.9 ? 3 : 1;
-    skill.margin = static_cast<int>(100 * (1 - t));
-    skill.temperature = std::max(static_cast<int>(30 * (1 - t)), 1);
+    skill.nodes = static_cast<std::uint64_t>(low.nodes * std::pow(high.nodes / low.nodes, t));
+    skill.margin = static_cast<int>(low.margin + (high.margin - low.margin) * t);
+    skill.temperature = std::max(static_cast<int>(low.temperature + (high.temperature - low.temperature) * t), 1);
+    skill.lines = skill.margin >= 10 ? 3 : 1;
     return skill;
 }
 

@@ -257,6 +257,15 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
     EXPECT_GT(skill_for_elo(SKILL_MAX_ELO).nodes, 100 * weakest.nodes);
     result.line_scores[0] = SCORE_MATE - 5;
     EXPECT_EQ(pick_with_skill(result, weakest, 12345), 1);
+    // Every step up searches at least as much and chooses no more loosely.
+    for (int elo = SKILL_MIN_ELO; elo < SKILL_MAX_ELO; elo += 5) {
+        const Skill lower = skill_for_elo(elo), higher = skill_for_elo(elo + 5);
+        EXPECT_GE(higher.nodes, lower.nodes) << elo;
+        EXPECT_LE(higher.margin, lower.margin) << elo;
+        EXPECT_LE(higher.temperature, lower.temperature) << elo;
+        EXPECT_GE(higher.min_depth, 4) << elo;
+    }
+    EXPECT_EQ(skill_for_elo(SKILL_MAX_ELO).lines, 1);
 }
 
 }  // namespace
