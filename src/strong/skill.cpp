@@ -11,22 +11,25 @@ namespace strong {
 
 namespace {
 
-// Settings measured against Stockfish's UCI_Elo (doc/strength.md), with
-// four plies and quiescence always finished so that nothing hangs to a
-// simple capture. Between two rows the nodes grow geometrically and the
-// margin and temperature shrink linearly; at the top only the best move.
+// Settings measured against Stockfish's UCI_Elo (doc/strength.md). The
+// iterations a row always finishes, with quiescence, keep a piece from
+// hanging to a simple capture. Between two rows the nodes grow
+// geometrically and the margin and temperature shrink linearly; at the top
+// only the best move is played.
 struct Anchor {
     int elo;
+    int min_depth;  // up to the next row
     double nodes;
     double margin;
     double temperature;
 };
 constexpr Anchor ANCHORS[] = {
-    {1350, 200, 160, 50},
-    {1600, 7626, 70, 21},
-    {1800, 38746, 47, 14},
-    {2000, 196841, 23, 7},
-    {2200, 1000000, 0, 0},
+    {1350, 3, 300, 160, 50},
+    {1500, 4, 300, 120, 40},
+    {1600, 4, 7626, 70, 21},
+    {1800, 4, 38746, 47, 14},
+    {2000, 4, 196841, 23, 7},
+    {2200, 4, 1000000, 0, 0},
 };
 static_assert(ANCHORS[0].elo == SKILL_MIN_ELO && std::end(ANCHORS)[-1].elo == SKILL_MAX_ELO);
 
@@ -40,7 +43,7 @@ Skill skill_for_elo(int elo) {
     const Anchor& high = ANCHORS[row + 1];
     const double t = static_cast<double>(elo - low.elo) / (high.elo - low.elo);
     Skill skill;
-    skill.min_depth = 4;
+    skill.min_depth = t < 1 ? low.min_depth : high.min_depth;
     skill.nodes = static_cast<std::uint64_t>(low.nodes * std::pow(high.nodes / low.nodes, t));
     skill.margin = static_cast<int>(low.margin + (high.margin - low.margin) * t);
     skill.temperature = std::max(static_cast<int>(low.temperature + (high.temperature - low.temperature) * t), 1);

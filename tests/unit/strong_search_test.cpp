@@ -263,7 +263,8 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
         EXPECT_GE(higher.nodes, lower.nodes) << elo;
         EXPECT_LE(higher.margin, lower.margin) << elo;
         EXPECT_LE(higher.temperature, lower.temperature) << elo;
-        EXPECT_GE(higher.min_depth, 4) << elo;
+        EXPECT_GE(higher.min_depth, lower.min_depth) << elo;
+        EXPECT_GE(lower.min_depth, 3) << elo;
     }
     EXPECT_EQ(skill_for_elo(SKILL_MAX_ELO).lines, 1);
 }
