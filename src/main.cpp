@@ -1,6 +1,7 @@
 // The engine's entry: banner, hash keys, start position and book, then the
 // front end that the first line asks for.
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -13,19 +14,29 @@
 #include "io/input.h"
 #include "io/tokens.h"
 #include "search/bench.h"
+#include "strong/bench.h"
 #include "uci/uci.h"
 #include "version.h"
 #include "xboard/commands.h"
 
 namespace {
 
-// "tavrin bench": the signature and the speed, the node count and the
-// nodes per second as the last two lines, as testing frameworks read them.
+double nodes_per_second(std::uint64_t nodes, double seconds) {
+    return seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0;
+}
+
+// "tavrin bench": both searches' signatures and speeds, the classic one
+// first; the strong one last, as the node count and the nodes per second on
+// two lines of their own, which is what testing frameworks read.
 int bench() {
-    BenchTotals totals;
-    if (!run_bench(totals)) return 1;
+    BenchTotals classic;
+    if (!run_bench(classic)) return 1;
+    std::printf("classic search: %llu nodes %.0f nps\n\n", static_cast<unsigned long long>(classic.nodes),
+                nodes_per_second(classic.nodes, classic.seconds));
+    strong::BenchTotals totals;
+    if (!strong::run_bench(totals)) return 1;
     std::printf("%llu nodes\n%.0f nps\n", static_cast<unsigned long long>(totals.nodes),
-                totals.seconds > 0 ? static_cast<double>(totals.nodes) / totals.seconds : 0.0);
+                nodes_per_second(totals.nodes, totals.seconds));
     return 0;
 }
 

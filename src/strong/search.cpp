@@ -665,6 +665,7 @@ Result think(Engine& engine, const Position& root, const Limits& limits, const H
     // 4. The main thread's choice: the last finished iteration's line, or at
     //    a limit a move that has since beaten it.
     const RootMove& finished = main.completed;
+    result.nodes = total_nodes(e);
     result.reason = e.stopped_by_hook ? StopReason::STOPPED : e.stopped_by_limit ? StopReason::LIMIT : StopReason::COMPLETED;
     result.depth = main.completed_depth;
     result.score = finished.score;

@@ -63,6 +63,7 @@ struct Result {
     // that beat it in the iteration under way. NO_MOVE without legal moves.
     Move best = NO_MOVE;
     Move ponder = NO_MOVE;
+    std::uint64_t nodes = 0;  // searched by all threads
     // The last finished iteration's best line and score.
     int depth = 0;
     int score = 0;
