@@ -1,7 +1,7 @@
 // Pseudo-legal move generation into the shared move stack, scored as appended.
 #include "board/movegen.h"
 
-#include "board/bitboard.h"
+#include "common/bitboard.h"
 #include "board/position.h"
 
 namespace {

@@ -86,18 +86,6 @@ constexpr bool bitboards_match_the_border_board() {
 }
 static_assert(bitboards_match_the_border_board());
 
-// castle_rights is ANDed with the entries of a move's from and to squares.
-const int castle_keep_mask[64] = {
-     7, 15, 15, 15,  3, 15, 15, 11,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    15, 15, 15, 15, 15, 15, 15, 15,
-    13, 15, 15, 15, 12, 15, 15, 14,
-};
-
 const int initial_color[64] = {
     1, 1, 1, 1, 1, 1, 1, 1,
     1, 1, 1, 1, 1, 1, 1, 1,

@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/bitboard.h"
+#include "common/bitboard.h"
 
 // 16384 entries of 144 bytes.
 constexpr int PAWN_CACHE_BITS = 14;

@@ -9,8 +9,7 @@
 #include <chrono>
 #include <memory>
 
-#include "board/make_move.h"
-#include "board/position.h"
+#include "game/board_bridge.h"
 #include "strong/notation.h"
 #include "strong/search.h"
 #include "strong/skill.h"
@@ -43,25 +42,6 @@ strong::Position& position() {
     return *game_position;
 }
 
-// The classic move of the ply-0 list that the strong move names, 0 for none.
-Move to_classic(strong::Move m) {
-    if (m == strong::NO_MOVE) return 0;
-    const int promotion = strong::promotion_piece(m);
-    for (int i = 0; i < ply_first_move[1]; ++i) {
-        const Move c = move_list[i].move;
-        if (move_from(c) != strong::move_from(m) || move_to(c) != strong::move_to(m)) continue;
-        if ((move_flags(c) & MOVE_PROMOTION) ? move_promotion(c) == promotion : promotion == EMPTY) return c;
-    }
-    return 0;
-}
-
-// A move deeper in a variation, as far as its text goes.
-Move as_text_move(strong::Move m) {
-    const int promotion = strong::promotion_piece(m);
-    return pack_move(strong::move_from(m), strong::move_to(m), promotion == EMPTY ? 0 : promotion,
-                     promotion == EMPTY ? 0 : MOVE_PROMOTION);
-}
-
 // The weaker settings' choices: a splitmix64 sequence seeded by the clock,
 // so that games against a weaker setting differ.
 std::uint64_t choice_state = 0;
@@ -91,7 +71,7 @@ void report(void* context, const strong::Report& line) {
     if (search.hooks->report == nullptr || line.multipv > std::max(search.limits->multipv, 1)) return;
     Move pv[MAX_OUTCOME_PV];
     const int length = std::min(line.pv_length, MAX_OUTCOME_PV);
-    for (int i = 0; i < length; ++i) pv[i] = as_text_move(line.pv[i]);
+    for (int i = 0; i < length; ++i) pv[i] = to_text_move(line.pv[i]);
     IterationReport r{line.depth, line.score, line.is_mate, line.mate_moves, static_cast<std::int32_t>(line.elapsed_ms),
                       line.nodes, pv, length};
     r.seldepth = line.seldepth;
@@ -137,11 +117,11 @@ void strong_set_threads(int n) {
     if (engine) strong::set_threads(*engine, threads);
 }
 
-void strong_follow_new_position() { in_step = strong::set_from_classic(position()); }
+void strong_follow_new_position() { in_step = copy_game_position(position()); }
 
 void strong_follow_move(Move move) {
     if (!in_step) return;
-    in_step = strong::push_history_move(position(), strong::from_classic_move(move));
+    in_step = strong::push_history_move(position(), to_strong_move(move));
     if (!in_step) strong_follow_new_position();
 }
 
@@ -187,13 +167,13 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     outcome.depth = result.depth;
     outcome.score = result.score;
     outcome.pv_length = std::min(result.pv_length, MAX_OUTCOME_PV);
-    for (int i = 0; i < outcome.pv_length; ++i) outcome.pv[i] = as_text_move(result.pv[i]);
+    for (int i = 0; i < outcome.pv_length; ++i) outcome.pv[i] = to_text_move(result.pv[i]);
     // A stopped search answers with what it has finished; a weaker setting
     // may choose another of the lines.
     strong::Move best = outcome.end == SearchEnd::STOPPED && result.pv_length > 0 ? result.pv[0] : result.best;
     if (limits.strength_elo > 0) best = strong::pick_with_skill(result, skill, next_choice());
-    outcome.best = to_classic(best);
-    if (outcome.best != 0 && result.pv_length >= 2 && result.pv[0] == best) outcome.ponder = as_text_move(result.pv[1]);
+    outcome.best = to_game_move(best);
+    if (outcome.best != 0 && result.pv_length >= 2 && result.pv[0] == best) outcome.ponder = to_text_move(result.pv[1]);
     return outcome;
 }
 

@@ -3,8 +3,8 @@
 #include <cassert>
 #include <cstdint>
 
-#include "board/bitboard.h"
-#include "board/position.h"
+#include "common/bitboard.h"
+#include "common/chess.h"
 
 namespace strong {
 

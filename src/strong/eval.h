@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/bitboard.h"
+#include "common/bitboard.h"
 #include "strong/position.h"
 #include "strong/zobrist.h"
 

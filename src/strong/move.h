@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/position.h"
+#include "common/chess.h"
 
 namespace strong {
 

@@ -74,12 +74,5 @@ Move parse_san(const Position& pos, const char* text) {
     return found;
 }
 
-Move from_classic_move(std::int32_t classic) {
-    const int from = ::move_from(classic), to = ::move_to(classic), flags = ::move_flags(classic);
-    if (flags & MOVE_CASTLE) return make_move16(from, to, CASTLE);
-    if (flags & MOVE_EN_PASSANT) return make_move16(from, to, EN_PASSANT);
-    if (flags & MOVE_PROMOTION) return make_move16(from, to, ::move_promotion(classic));
-    return make_move16(from, to);
-}
 
 }  // namespace strong

@@ -1,4 +1,4 @@
-// Moves of the strong board as coordinate text, and moves of the classic board converted.
+// Moves of the strong board as coordinate text and in algebraic notation.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -19,8 +19,5 @@ Move parse_uci_move(const Position& pos, const char* text);
 // (Nf3, exd5, e8=Q, O-O, Rad1, with or without +, # and annotations), or
 // NO_MOVE when it names none or more than one.
 Move parse_san(const Position& pos, const char* text);
-
-// The strong encoding of a classic move (board/position.h's 32-bit Move).
-Move from_classic_move(std::int32_t classic);
 
 }  // namespace strong

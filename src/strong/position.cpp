@@ -29,31 +29,10 @@ constexpr auto build_castle_rooks() {
 }
 constexpr auto castle_rooks = build_castle_rooks();
 
-// What a FEN or the classic globals describe, before it becomes a Position.
-struct Setup {
-    std::int8_t board[64];
-    int side;
-    int castling;
-    int ep_square;
-    int rule50;
-    int game_ply;
-};
-
 struct SetupBitboards {
     Bitboard pieces[2][6] = {};
     Bitboard occupied = 0;
 };
-
-SetupBitboards bitboards_of(const Setup& s) {
-    SetupBitboards b;
-    for (int sq = 0; sq < 64; ++sq) {
-        const int code = s.board[sq];
-        if (code == NO_PIECE) continue;
-        b.pieces[piece_colour(code)][piece_type(code)] |= square_bit(sq);
-        b.occupied |= square_bit(sq);
-    }
-    return b;
-}
 
 bool attacked_in(const SetupBitboards& b, int s, int by) {
     const Bitboard* p = b.pieces[by];
@@ -83,26 +62,6 @@ bool ep_is_capturable(const std::int8_t* board, Bitboard our_pawns, int side, in
            board[ep + forward] == make_piece(side ^ 1, PAWN) && (pawn_attacks[side ^ 1][ep] & our_pawns) != 0;
 }
 
-// Checks the setup, drops rights and en passant square that do not apply.
-bool validate(Setup& s) {
-    int kings[2] = {0, 0};
-    for (int sq = 0; sq < 64; ++sq) {
-        const int code = s.board[sq];
-        if (code == NO_PIECE) continue;
-        if (piece_type(code) > KING || piece_colour(code) > BLACK) return false;
-        if (piece_type(code) == KING) ++kings[piece_colour(code)];
-        if (piece_type(code) == PAWN && (sq < 8 || sq >= 56)) return false;
-    }
-    if (kings[WHITE] != 1 || kings[BLACK] != 1) return false;
-    if (s.side != WHITE && s.side != BLACK) return false;
-    if (s.rule50 < 0 || s.rule50 > MAX_CLOCK || s.game_ply < 0 || s.game_ply > 2 * MAX_CLOCK) return false;
-    const SetupBitboards b = bitboards_of(s);
-    if (attacked_in(b, lowest_square(b.pieces[s.side ^ 1][KING]), s.side)) return false;
-    s.castling = rights_with_pieces_at_home(s.board, s.castling & 15);
-    if (!ep_is_capturable(s.board, b.pieces[s.side][PAWN], s.side, s.ep_square)) s.ep_square = -1;
-    return true;
-}
-
 inline Bitboard checkers_of(const Position& pos, int side) {
     const int king = king_square(pos, side);
     const Bitboard* p = pos.pieces[side ^ 1];
@@ -112,125 +71,6 @@ inline Bitboard checkers_of(const Position& pos, int side) {
     if (diagonal_lines[king] & diagonal) c |= bishop_attacks(king, pos.occupied) & diagonal;
     if (straight_lines[king] & straight) c |= rook_attacks(king, pos.occupied) & straight;
     return c;
-}
-
-void install(Position& pos, const Setup& s) {
-    std::memset(pos.pieces, 0, sizeof pos.pieces);
-    pos.colors[WHITE] = pos.colors[BLACK] = pos.occupied = 0;
-    for (int sq = 0; sq < 64; ++sq) {
-        const int code = s.board[sq];
-        pos.board[sq] = static_cast<std::int8_t>(code);
-        if (code == NO_PIECE) continue;
-        pos.pieces[piece_colour(code)][piece_type(code)] |= square_bit(sq);
-        pos.colors[piece_colour(code)] |= square_bit(sq);
-        pos.occupied |= square_bit(sq);
-    }
-    pos.side = s.side;
-    pos.castling = s.castling;
-    pos.ep_square = s.ep_square;
-    pos.rule50 = s.rule50;
-    pos.plies_from_null = 0;
-    pos.game_ply = s.game_ply;
-    pos.history_count = 0;
-    pos.key = compute_key(pos);
-    pos.pawn_key = compute_pawn_key(pos);
-    pos.checkers = checkers_of(pos, pos.side);
-    if constexpr (SLOW_CHECKS) assert(is_ok(pos));
-}
-
-int code_of_letter(char c) {
-    const int colour = (c >= 'a' && c <= 'z') ? BLACK : WHITE;
-    switch (c | 0x20) {
-        case 'p': return make_piece(colour, PAWN);
-        case 'n': return make_piece(colour, KNIGHT);
-        case 'b': return make_piece(colour, BISHOP);
-        case 'r': return make_piece(colour, ROOK);
-        case 'q': return make_piece(colour, QUEEN);
-        case 'k': return make_piece(colour, KING);
-        default: return NO_PIECE;
-    }
-}
-
-// Splits on blanks into at most `max_fields` fields; returns the field count
-// (max_fields + 1 when there are more).
-int split_fields(const char* text, std::string* fields, int max_fields) {
-    int count = 0;
-    for (const char* p = text;;) {
-        while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
-        if (!*p) return count;
-        if (count == max_fields) return max_fields + 1;
-        const char* start = p;
-        while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') ++p;
-        fields[count++].assign(start, p);
-    }
-}
-
-bool parse_count(const std::string& text, int* value) {
-    if (text.empty() || text.size() > 7) return false;
-    int v = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + (c - '0');
-    }
-    if (v > MAX_CLOCK) return false;
-    *value = v;
-    return true;
-}
-
-bool parse_placement(const std::string& text, std::int8_t* board) {
-    int row = 0, file = 0;
-    for (char c : text) {
-        if (c == '/') {
-            if (file != 8 || ++row > 7) return false;
-            file = 0;
-        } else if (c >= '1' && c <= '8') {
-            file += c - '0';
-            if (file > 8) return false;
-        } else {
-            const int code = code_of_letter(c);
-            if (code == NO_PIECE || !((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) || file > 7) return false;
-            board[row * 8 + file++] = static_cast<std::int8_t>(code);
-        }
-    }
-    return row == 7 && file == 8;
-}
-
-bool parse_castling(const std::string& text, int* rights) {
-    *rights = 0;
-    if (text == "-") return true;
-    for (char c : text) {
-        const int bit = c == 'K' ? CASTLE_WHITE_KINGSIDE
-                        : c == 'Q' ? CASTLE_WHITE_QUEENSIDE
-                        : c == 'k' ? CASTLE_BLACK_KINGSIDE
-                        : c == 'q' ? CASTLE_BLACK_QUEENSIDE
-                                   : 0;
-        if (bit == 0 || (*rights & bit)) return false;
-        *rights |= bit;
-    }
-    return true;
-}
-
-bool parse_fen(const char* fen, Setup& s) {
-    if (fen == nullptr) return false;
-    std::string fields[6];
-    const int count = split_fields(fen, fields, 6);
-    if (count != 4 && count != 6) return false;
-    std::memset(s.board, NO_PIECE, sizeof s.board);
-    if (!parse_placement(fields[0], s.board)) return false;
-    if (fields[1] != "w" && fields[1] != "b") return false;
-    s.side = fields[1] == "w" ? WHITE : BLACK;
-    if (!parse_castling(fields[2], &s.castling)) return false;
-    const std::string& ep = fields[3];
-    s.ep_square = -1;
-    if (ep != "-") {
-        if (ep.size() != 2 || ep[0] < 'a' || ep[0] > 'h' || ep[1] < '1' || ep[1] > '8') return false;
-        s.ep_square = (8 - (ep[1] - '0')) * 8 + (ep[0] - 'a');
-    }
-    int fullmove = 1;
-    s.rule50 = 0;
-    if (count == 6 && (!parse_count(fields[4], &s.rule50) || !parse_count(fields[5], &fullmove))) return false;
-    s.game_ply = 2 * std::max(fullmove - 1, 0) + s.side;
-    return true;
 }
 
 // The board array, bitboards, and both keys change together.
@@ -287,72 +127,71 @@ Key compute_pawn_key(const Position& pos) {
     return key;
 }
 
-bool set_fen(Position& pos, const char* fen) {
+bool set_position(Position& pos, const FenPosition& fen) {
     init_strong();
-    Setup s;
-    if (!parse_fen(fen, s) || !validate(s)) return false;
-    install(pos, s);
+    // 1. What any position needs.
+    std::int8_t board[64];
+    SetupBitboards b;
+    int kings[2] = {0, 0};
+    for (int sq = 0; sq < 64; ++sq) {
+        board[sq] = NO_PIECE;
+        const int colour = fen.colour[sq], piece = fen.piece[sq];
+        if (colour == EMPTY) continue;
+        if ((colour != WHITE && colour != BLACK) || piece < PAWN || piece > KING) return false;
+        if (piece == KING) ++kings[colour];
+        if (piece == PAWN && (sq < 8 || sq >= 56)) return false;
+        board[sq] = static_cast<std::int8_t>(make_piece(colour, piece));
+        b.pieces[colour][piece] |= square_bit(sq);
+        b.occupied |= square_bit(sq);
+    }
+    if (kings[WHITE] != 1 || kings[BLACK] != 1) return false;
+    if (fen.side != WHITE && fen.side != BLACK) return false;
+    if (fen.halfmove_clock < 0 || fen.halfmove_clock > MAX_CLOCK || fen.fullmove < 0 || fen.fullmove > MAX_CLOCK)
+        return false;
+    if (attacked_in(b, lowest_square(b.pieces[fen.side ^ 1][KING]), fen.side)) return false;
+
+    // 2. In: rights and en passant square only where they apply.
+    std::memset(pos.pieces, 0, sizeof pos.pieces);
+    pos.colors[WHITE] = pos.colors[BLACK] = pos.occupied = 0;
+    for (int sq = 0; sq < 64; ++sq) {
+        pos.board[sq] = board[sq];
+        if (board[sq] == NO_PIECE) continue;
+        pos.pieces[fen.colour[sq]][fen.piece[sq]] |= square_bit(sq);
+        pos.colors[fen.colour[sq]] |= square_bit(sq);
+    }
+    pos.occupied = b.occupied;
+    pos.side = fen.side;
+    pos.castling = rights_with_pieces_at_home(board, fen.castling & 15);
+    pos.ep_square = ep_is_capturable(board, b.pieces[fen.side][PAWN], fen.side, fen.ep_square) ? fen.ep_square : -1;
+    pos.rule50 = static_cast<int>(fen.halfmove_clock);
+    pos.plies_from_null = 0;
+    pos.game_ply = 2 * static_cast<int>(std::max(fen.fullmove - 1, 0L)) + fen.side;
+    pos.history_count = 0;
+    pos.key = compute_key(pos);
+    pos.pawn_key = compute_pawn_key(pos);
+    pos.checkers = checkers_of(pos, pos.side);
+    if constexpr (SLOW_CHECKS) assert(is_ok(pos));
     return true;
 }
 
-bool set_from_classic(Position& pos) {
-    init_strong();
-    Setup s;
-    for (int sq = 0; sq < 64; ++sq) {
-        const int colour = square_color[sq], piece = square_piece[sq];
-        if (colour == EMPTY) {
-            s.board[sq] = NO_PIECE;
-            continue;
-        }
-        if ((colour != WHITE && colour != BLACK) || piece < PAWN || piece > KING) return false;
-        s.board[sq] = static_cast<std::int8_t>(make_piece(colour, piece));
-    }
-    s.side = side_to_move;
-    s.castling = castle_rights;
-    s.ep_square = ep_square;
-    s.rule50 = halfmove_clock;
-    // The classic board counts plies from its setup; keep the parity of the side to move.
-    s.game_ply = std::max(history_ply, 0);
-    if ((s.game_ply & 1) != (side_to_move & 1)) ++s.game_ply;
-    if (!validate(s)) return false;
-    install(pos, s);
-    return true;
+bool set_fen(Position& pos, const char* text) {
+    FenPosition fen;
+    return read_fen(text, fen) == nullptr && set_position(pos, fen);
 }
 
 std::string to_fen(const Position& pos) {
-    static const char letters[] = "pnbrqk";
-    std::string fen;
-    for (int row = 0; row < 8; ++row) {
-        int gap = 0;
-        for (int file = 0; file < 8; ++file) {
-            const int code = pos.board[row * 8 + file];
-            if (code == NO_PIECE) {
-                ++gap;
-                continue;
-            }
-            if (gap) fen += static_cast<char>('0' + gap);
-            gap = 0;
-            const char c = letters[piece_type(code)];
-            fen += piece_colour(code) == WHITE ? static_cast<char>(c - 32) : c;
-        }
-        if (gap) fen += static_cast<char>('0' + gap);
-        if (row < 7) fen += '/';
+    FenPosition fen;
+    for (int sq = 0; sq < 64; ++sq) {
+        const int code = pos.board[sq];
+        fen.colour[sq] = code == NO_PIECE ? EMPTY : piece_colour(code);
+        fen.piece[sq] = piece_type(code);
     }
-    fen += pos.side == WHITE ? " w " : " b ";
-    if (pos.castling == 0) fen += '-';
-    if (pos.castling & CASTLE_WHITE_KINGSIDE) fen += 'K';
-    if (pos.castling & CASTLE_WHITE_QUEENSIDE) fen += 'Q';
-    if (pos.castling & CASTLE_BLACK_KINGSIDE) fen += 'k';
-    if (pos.castling & CASTLE_BLACK_QUEENSIDE) fen += 'q';
-    fen += ' ';
-    if (pos.ep_square < 0) {
-        fen += '-';
-    } else {
-        fen += static_cast<char>('a' + (pos.ep_square & 7));
-        fen += static_cast<char>('8' - (pos.ep_square >> 3));
-    }
-    fen += ' ' + std::to_string(pos.rule50) + ' ' + std::to_string(pos.game_ply / 2 + 1);
-    return fen;
+    fen.side = pos.side;
+    fen.castling = pos.castling;
+    fen.ep_square = pos.ep_square;
+    fen.halfmove_clock = pos.rule50;
+    fen.fullmove = pos.game_ply / 2 + 1;
+    return write_fen(fen);
 }
 
 // make and unmake copy the same fields in opposite directions. Vectorised,

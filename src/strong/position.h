@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "board/bitboard.h"
-#include "board/position.h"
+#include "common/bitboard.h"
+#include "common/chess.h"
+#include "common/fen.h"
 #include "strong/attacks.h"
 #include "strong/move.h"
 #include "strong/zobrist.h"
@@ -67,19 +68,18 @@ struct Position {
     UndoState history[HISTORY_CAPACITY];
 };
 
-// Sets the position from FEN (four or six fields). On malformed text, a
-// board without exactly one king per side, a pawn on a back rank, or the side
-// not to move in check, returns false and leaves `pos` as it was. Castling
-// rights whose king or rook is not at home are dropped, and so is an en
-// passant square no pawn can take on. The history starts empty.
+// Sets the position from FEN (four or six fields). On what read_fen refuses,
+// or the side not to move in check, returns false and leaves `pos` as it
+// was. Castling rights whose king or rook is not at home are dropped, and so
+// is an en passant square no pawn can take on. The history starts empty.
 bool set_fen(Position& pos, const char* fen);
 std::string to_fen(const Position& pos);
 
-// Copies the classic global position (board arrays, side to move, castling
-// rights, en passant square, halfmove clock) with an empty history. Returns
-// false, leaving `pos` as it was, when it is no position the strong board can
-// hold (the same conditions as set_fen).
-bool set_from_classic(Position& pos);
+// Sets the position from its description, with an empty history. Returns
+// false, leaving `pos` as it was, when it is no position the strong board
+// can hold (the same conditions as set_fen, checked again here for a
+// description from anywhere).
+bool set_position(Position& pos, const FenPosition& fen);
 
 // Plays a legal move, and takes back the last one.
 void make(Position& pos, Move m);

@@ -15,6 +15,7 @@
 #include "board_support.h"
 #include "strong/movegen.h"
 #include "strong/notation.h"
+#include "game/board_bridge.h"
 #include "strong/position.h"
 
 // A Position holds its whole undo stack (some 50 kB): tests keep it on the
@@ -41,7 +42,7 @@ inline std::vector<strong::Move> strong_legal_moves(const strong::Position& pos)
 // The classic board's legal moves in the current global position, converted.
 inline std::vector<strong::Move> classic_legal_moves() {
     std::vector<strong::Move> moves;
-    for (const Move m : legal_moves()) moves.push_back(strong::from_classic_move(m));
+    for (const Move m : legal_moves()) moves.push_back(to_strong_move(m));
     return sorted(moves);
 }
 

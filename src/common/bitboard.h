@@ -1,4 +1,4 @@
-// Bitboards kept beside the mailbox (bit s stands for square s, bit 0 is a8)
+// Bitboards (bit s stands for square s, bit 0 is a8), shared by both boards,
 // and the constant attack, ray and line tables built from them at compile time.
 #pragma once
 #include <cstdint>
