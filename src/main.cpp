@@ -6,9 +6,6 @@
 #include <cstring>
 #include <memory>
 
-#include "board/position.h"
-#include "board/state.h"
-#include "board/zobrist.h"
 #include "game/book_path.h"
 #include "game/game.h"
 #include "io/input.h"
@@ -53,8 +50,7 @@ int main(int argc, char** argv) {
     std::printf("Chess programm by the Tavrin developers\n");
     std::printf("http://www.example.org/tavrin/\n");
     std::printf("mail to:tavrin@example.org\n");
-    init_zobrist();
-    reset_position();
+    game_start();
     std::printf(open_shipped_book() ? "Book version 1.0.\n" : "Book is not open.\n");
 
     // The interface may send an interrupt before each of its moves.

@@ -111,7 +111,7 @@ void play_games(Shared& shared, int index) {
     auto engine = std::make_unique<Engine>();
     set_hash(*engine, 16);
     auto pos = std::make_unique<Position>();
-    Limits limits;
+    SearchLimits limits;
     limits.nodes = options.nodes;
 
     for (long game = shared.next_game++; game < options.games; game = shared.next_game++) {

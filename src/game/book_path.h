@@ -1,6 +1,6 @@
 // Which opening book the game uses, and where the shipped one is looked for.
 #pragma once
-#include "board/position.h"
+#include "board/types.h"
 
 // Opens the book and says whether it is open. When the environment names a
 // book in TAVRIN_BOOK, that file alone is tried (tests use it, so that an

@@ -2,6 +2,7 @@
 // how the game stands, and the engine's move. It prints nothing.
 #include "game/game.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "board/attack.h"
@@ -10,9 +11,11 @@
 #include "board/move_text.h"
 #include "board/movegen.h"
 #include "board/state.h"
+#include "board/zobrist.h"
 #include "book/book.h"
 #include "game/book_path.h"
 #include "game/strong_door.h"
+#include "game/time_control.h"
 #include "search/clock.h"
 #include "search/driver.h"
 #include "search/search.h"
@@ -91,6 +94,9 @@ struct RunningSearch {
 // Legal root moves of the search under way, and its kind, for its status.
 int root_move_total;
 SearchKind running_kind = SearchKind::CLASSIC;
+// The limits of the search under way, for "ponderhit".
+const SearchLimits* running_limits = nullptr;
+
 
 SearchOutcome book_outcome(Move move) {
     SearchOutcome outcome;
@@ -148,6 +154,11 @@ void regenerate_move_list() {
 }
 
 }  // namespace
+
+void game_start() {
+    init_zobrist();
+    reset_position();
+}
 
 void game_new() {
     reset_position();
@@ -217,20 +228,26 @@ GameEnd game_end(RepetitionRule rule) {
 SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) {
     const SearchKind kind = limits.strength_elo > 0 ? SearchKind::STRONG : limits.kind;
     running_kind = kind;
+    running_limits = &limits;
     root_move_total = game_legal_move_count();
     // A Polyglot book knows positions, not games: any position may be in it.
     if (limits.use_book && game_book_kind() == BookKind::POLYGLOT) {
         const Move book_move = polyglot_book_move();
         if (book_move != -1) return book_outcome(book_move);
     }
-    if (kind == SearchKind::STRONG) return strong_game_search(limits, hooks);
+    if (kind == SearchKind::STRONG) {
+        SearchOutcome outcome = strong_game_search(limits, hooks);
+        running_limits = nullptr;
+        return outcome;
+    }
     SearchOutcome outcome;
     RunningSearch search = {&limits, &hooks, &outcome, false};
 
     // 1. The control state, from the limits and the hooks.
-    time_budget_ms = limits.budget_ms;
-    depth_limit = limits.depth;
-    search_without_deadline = limits.no_deadline;
+    const ClassicControl control = classic_control(limits);
+    time_budget_ms = control.budget_ms;
+    depth_limit = control.depth;
+    search_without_deadline = control.no_deadline;
     search_should_stop = running_search_must_stop;
     search_stop_context = &search;
     iteration_reporter = note_iteration;
@@ -248,6 +265,7 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     iteration_reporter = nullptr;
     iteration_report_context = nullptr;
     book_allowed = true;
+    running_limits = nullptr;
 
     // 3. Why it ended, and the move that follows from that.
     outcome.best = pv_table[0][0];
@@ -271,11 +289,16 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     return outcome;
 }
 
-void game_search_set_deadline(std::int32_t budget_ms) {
-    if (running_kind == SearchKind::STRONG)
-        strong_search_set_deadline(budget_ms);
-    else
-        set_deadline_from_now(budget_ms);
+void game_search_ponderhit() {
+    if (running_limits == nullptr) return;
+    if (running_kind == SearchKind::STRONG) {
+        strong_search_ponderhit();
+        return;
+    }
+    // The classic search now gets the budget its clock gives, from now on.
+    SearchLimits hit = *running_limits;
+    hit.ponder = false;
+    if (limits_have_deadline(hit)) set_deadline_from_now(classic_control(hit).budget_ms);
 }
 
 SearchProgress game_search_progress() {
@@ -308,4 +331,19 @@ Move game_first_legal_move() {
         }
     }
     return 0;
+}
+
+int game_side_to_move() { return side_to_move; }
+
+int game_ply() { return history_ply; }
+
+const char* game_move_text(Move move) { return move_to_text(move); }
+
+Move game_find_move(const char* text) {
+    const int index = parse_move_text(text);
+    if (index == -1) return 0;
+    const Move move = move_list[index].move;
+    if (!make_move(move)) return 0;
+    unmake_move();
+    return move;
 }

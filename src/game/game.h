@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "board/position.h"
+#include "board/types.h"
 #include "game/search_types.h"
 
 // Game moves stop here, so a search and the result test always find room in
@@ -38,8 +38,23 @@ enum class RepetitionRule {
     THIRD_BY_RULES,
 };
 
+// Once, before anything else: the hash keys and the start position.
+void game_start();
+
 // The start position, with a fresh move list.
 void game_new();
+
+// How the game stands, for what a front end prints: the side to move
+// (WHITE or BLACK) and the plies played since the game's set-up.
+int game_side_to_move();
+int game_ply();
+
+// A move's coordinate text (e2e4, e7e8q), in a buffer the next call overwrites.
+const char* game_move_text(Move move);
+
+// The move of the game position that `text` names, with its legality
+// checked: 0 when it names none, or only an illegal one.
+Move game_find_move(const char* text);
 
 // Sets the position from FEN; the game starts anew from it, so nothing can
 // be taken back past it. Returns nullptr, or what is wrong (nothing changes).
@@ -76,9 +91,9 @@ int game_legal_move_count();
 // as it was. The only place that sets and resets the search's control state.
 SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks);
 
-// From inside a hook: the running search may now take `budget_ms` more,
-// whatever its deadline was ("ponderhit").
-void game_search_set_deadline(std::int32_t budget_ms);
+// From inside a hook: the opponent played the move pondered on, so the
+// running search now keeps to the clock of its limits ("ponderhit").
+void game_search_ponderhit();
 
 // How the running search stands, for status lines asked for meanwhile.
 struct SearchProgress {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "game/board_bridge.h"
+#include "game/time_control.h"
 #include "strong/notation.h"
 #include "strong/search.h"
 #include "strong/skill.h"
@@ -138,16 +139,10 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     SearchOutcome outcome;
     if (!in_step) strong_follow_new_position();
 
-    strong::Limits l;
-    if (limits.depth_cap > 0) l.depth = std::min(limits.depth_cap, strong::MAX_SEARCH_PLY - 1);
-    l.nodes = limits.nodes;
-    l.clock.remaining_ms = limits.clock.remaining_ms;
-    l.clock.increment_ms = limits.clock.increment_ms;
-    l.clock.moves_to_go = limits.clock.moves_to_go;
-    l.clock.move_time_ms = limits.clock.move_time_ms;
-    l.no_deadline = limits.no_deadline;
-    l.multipv = limits.multipv;
-    l.move_overhead_ms = limits.move_overhead_ms;
+    // The limits as the strong search takes them: "st" as a move time with
+    // the margin of the per-move clock, and a weaker setting's budget.
+    SearchLimits l = limits;
+    if (l.move_time_ms < 0 && l.seconds_per_move >= 0) l.move_time_ms = budget_per_move(l.seconds_per_move);
     strong::Skill skill{};
     if (limits.strength_elo > 0) {
         skill = strong::skill_for_elo(limits.strength_elo);
@@ -177,8 +172,8 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     return outcome;
 }
 
-void strong_search_set_deadline(std::int32_t budget_ms) {
-    if (engine) strong::set_deadline_from_now(*engine, budget_ms);
+void strong_search_ponderhit() {
+    if (engine) strong::ponderhit(*engine);
 }
 
 void strong_search_progress(std::int32_t* elapsed_ms, std::uint64_t* nodes, int* depth) {

@@ -36,6 +36,7 @@ void strong_follow_take_back(int plies);
 
 // Searches the game position with the strong search. Needs the ply-0 list.
 SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks);
-void strong_search_set_deadline(std::int32_t budget_ms);
+// The opponent played the move pondered on: the search keeps to its clock.
+void strong_search_ponderhit();
 // Elapsed, nodes and depth of the search under way.
 void strong_search_progress(std::int32_t* elapsed_ms, std::uint64_t* nodes, int* depth);

@@ -4,7 +4,13 @@
 
 #include <algorithm>
 
+#include "board/types.h"
+
 namespace {
+
+// The deepest iteration a classic search is given without a depth of the
+// interface's and without time: it ends only when told to.
+constexpr int DEEPEST_CLASSIC_DEPTH = 100;
 
 // Under "st" the interface counts a move late by its own clock, pipes and
 // scheduling included; on a busy machine those took up to 100 ms.
@@ -30,4 +36,22 @@ std::int32_t budget_per_move(std::int64_t seconds) {
 std::int32_t budget_for_move_time(std::int64_t ms) {
     const std::int64_t time = std::clamp<std::int64_t>(ms, 0, LONGEST_BUDGET_MS);
     return clamp_budget(std::max(time - MOVE_OVERHEAD_MS, time / 2));
+}
+
+ClassicControl classic_control(const SearchLimits& limits) {
+    if (limits.fixed_budget) return {limits.fixed_budget_ms, limits.depth, false};
+    ClassicControl control{DEPTH_ONLY_MS, 0, !limits_have_deadline(limits)};
+    if (limits.move_time_ms >= 0)
+        control.budget_ms = budget_for_move_time(limits.move_time_ms);
+    else if (limits.seconds_per_move >= 0)
+        control.budget_ms = budget_per_move(limits.seconds_per_move);
+    else if (limits.clock_ms >= 0)
+        control.budget_ms = budget_from_clock(limits.clock_ms, limits.increment_ms, limits.moves_to_go);
+    if (limits.depth > 0)
+        control.depth = std::min(limits.depth, DEEPEST_CLASSIC_DEPTH);
+    else if (limits.infinite)
+        control.depth = MAX_PLY - 1;
+    else
+        control.depth = limits_are_timed(limits) && limits.nodes == 0 ? DEPTH_FOR_TIME : DEEPEST_CLASSIC_DEPTH;
+    return control;
 }

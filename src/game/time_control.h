@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/search_types.h"
+
 // Kept back from every clock for what the engine does not measure: the
 // pipes, the interface, the operating system.
 constexpr std::int64_t MOVE_OVERHEAD_MS = 60;
@@ -27,3 +29,17 @@ std::int32_t budget_per_move(std::int64_t seconds);
 // The time for one move that must take at most `ms`: all of it but the
 // overhead (half of it for very short times).
 std::int32_t budget_for_move_time(std::int64_t ms);
+
+// What the classic search's driver reads, from the limits.
+struct ClassicControl {
+    std::int32_t budget_ms;
+    int depth;
+    bool no_deadline;
+};
+
+// The classic search's budget and depth, by the rules its front ends have
+// always kept: protocol 1's own budget and depth as they are; otherwise the
+// time per move from the move time, the seconds per move or the clock, and
+// the interface's depth, or the depth a time control allows when only time
+// bounds the search, or the classic board's deepest ply in an analysis.
+ClassicControl classic_control(const SearchLimits& limits);

@@ -3,11 +3,7 @@
 #include <cstdint>
 
 #include "board/position.h"
-
-// The depth that a time control allows: deeper than any search reaches in time.
-constexpr int SEARCH_DEPTH_FOR_TIME = 16;
-// The budget that makes the depth alone bound a search (2^25 ms, over nine hours).
-constexpr std::int32_t DEPTH_ONLY_BUDGET_MS = 33554432;
+#include "search/limits.h"
 
 // Output modes of choose_move.
 constexpr int OUTPUT_SILENT = 0;

@@ -23,7 +23,7 @@ bool run_bench(BenchTotals& totals) {
             return false;
         }
         clear_hash(*engine);
-        Limits limits;
+        SearchLimits limits;
         limits.depth = position.depth;
         const auto start = Clock::now();
         const Result result = think(*engine, *pos, limits, {});

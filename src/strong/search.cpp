@@ -537,7 +537,7 @@ void iterate(Worker& w) {
         }
         best_move_changes *= 0.5;
         last_best = best.move;
-        if (e.timed && !e.limits.no_deadline &&
+        if (e.timed &&
             now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * soft_limit_scale(best_move_changes * 2, stable_iterations))) {
             e.stopped_by_limit = true;  // time enough for no more
             break;
@@ -606,7 +606,7 @@ void set_threads(Engine& engine, int threads) {
 
 int thread_count(const Engine& engine) { return static_cast<int>(engine.workers.size()); }
 
-Result think(Engine& engine, const Position& root, const Limits& limits, const Hooks& hooks) {
+Result think(Engine& engine, const Position& root, const SearchLimits& limits, const Hooks& hooks) {
     Engine& e = engine;
     Result result;
 
@@ -617,13 +617,14 @@ Result think(Engine& engine, const Position& root, const Limits& limits, const H
     e.stop.store(false);
     e.stopped_by_hook = e.stopped_by_limit = false;
     e.start_ms = now_ms();
-    e.timed = limits.clock.move_time_ms >= 0 || limits.clock.remaining_ms >= 0;
-    if (e.timed) {
-        const TimePlan plan = plan_time(limits.clock, limits.move_overhead_ms);
+    e.timed_on_hit = limits.move_time_ms >= 0 || limits.clock_ms >= 0;
+    if (e.timed_on_hit) {
+        const TimePlan plan = plan_time(limits);
         e.soft_ms = plan.soft_ms;
         e.hard_ms = plan.hard_ms;
     }
-    if (limits.no_deadline) e.timed = false;
+    e.timed = e.timed_on_hit && !limits.infinite && !limits.ponder;
+    if (limits.depth <= 0 || limits.depth > MAX_SEARCH_PLY - 1) e.limits.depth = MAX_SEARCH_PLY - 1;
     // A small node budget is kept to within a few dozen nodes.
     e.poll_mask = limits.nodes != 0 && limits.nodes < 65536 ? 63 : 1023;
     tt_new_search(e.tt);
@@ -687,11 +688,9 @@ Result think(Engine& engine, const Position& root, const Limits& limits, const H
     return result;
 }
 
-void set_deadline_from_now(Engine& engine, std::int64_t ms) {
-    engine.limits.no_deadline = false;
-    engine.timed = true;
-    engine.hard_ms = now_ms() - engine.start_ms + std::max<std::int64_t>(ms, 0);
-    engine.soft_ms = engine.hard_ms / 2;
+void ponderhit(Engine& engine) {
+    engine.limits.ponder = false;
+    engine.timed = engine.timed_on_hit && !engine.limits.infinite;
 }
 
 Progress progress(const Engine& engine) {

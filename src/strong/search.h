@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/limits.h"
 #include "strong/eval.h"
 #include "strong/move_picker.h"
 #include "strong/position.h"
@@ -20,18 +21,7 @@
 namespace strong {
 
 constexpr int MAX_THREADS = 256;
-constexpr int MAX_MULTIPV = 256;
-
-// What bounds one search.
-struct Limits {
-    int depth = MAX_SEARCH_PLY - 1;  // the deepest iteration
-    std::uint64_t nodes = 0;         // 0: none
-    int min_depth = 0;               // the node limit waits until this iteration is finished
-    ClockState clock;                // no time limit when remaining_ms < 0 and move_time_ms < 0
-    bool no_deadline = false;        // only the hooks end it, until set_deadline_from_now
-    int multipv = 1;                 // lines to search and report
-    int move_overhead_ms = DEFAULT_MOVE_OVERHEAD_MS;
-};
+constexpr int MAX_MULTIPV = MULTIPV_MAX;
 
 // One line of a finished iteration.
 struct Report {
@@ -128,12 +118,13 @@ struct Engine {
 
     // The search under way, shared with the helpers.
     std::atomic<bool> stop{false};
-    Limits limits;
+    SearchLimits limits;
     Hooks hooks;
     std::int64_t start_ms = 0;
     std::int64_t soft_ms = 0;  // only the main thread reads and writes these
     std::int64_t hard_ms = 0;
-    bool timed = false;
+    bool timed = false;        // the clock may stop it now
+    bool timed_on_hit = false;  // the clock may stop it after "ponderhit"
     std::uint64_t poll_mask = 1023;  // the main thread polls every poll_mask + 1 of its nodes
     bool stopped_by_hook = false;
     bool stopped_by_limit = false;
@@ -162,10 +153,14 @@ int thread_count(const Engine& engine);
 
 // Searches `root` (whose history holds the game's positions for
 // repetitions) under the limits, and returns the move and why it stopped.
-Result think(Engine& engine, const Position& root, const Limits& limits, const Hooks& hooks);
+// It reads the clock, the move time, depth, nodes, the weaker settings'
+// least depth, the lines and the move overhead; time bounds it unless the
+// limits are infinite or it ponders.
+Result think(Engine& engine, const Position& root, const SearchLimits& limits, const Hooks& hooks);
 
-// From inside a hook: the search may now take `ms` more ("ponderhit").
-void set_deadline_from_now(Engine& engine, std::int64_t ms);
+// From inside a hook: the opponent played the move pondered on, so the
+// search keeps to the plan its clock gave, counted from its start.
+void ponderhit(Engine& engine);
 
 // How the search under way stands, from inside a hook.
 struct Progress {

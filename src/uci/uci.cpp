@@ -7,17 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/move_text.h"
 #include "game/book_path.h"
-#include "game/time_control.h"
 #include "io/listen.h"
 #include "io/tokens.h"
 #include "version.h"
 
 namespace {
-
-// The deepest "go depth" taken: far beyond what any search finishes.
-constexpr int DEEPEST_GO_DEPTH = 100;
 
 void print_identity(const UciSession& session) {
     std::printf("id name Tavrin %s\n", TAVRIN_VERSION);
@@ -57,7 +52,7 @@ void report_iteration(void* context, const IterationReport& iteration) {
                 static_cast<unsigned long long>(iteration.nodes), static_cast<unsigned long long>(nps));
     if (iteration.hashfull >= 0) std::printf(" hashfull %d", iteration.hashfull);
     if (iteration.pv_length > 0) std::printf(" pv");
-    for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", move_to_text(iteration.pv[j]));
+    for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", game_move_text(iteration.pv[j]));
     std::printf("\n");
     std::fflush(stdout);
 }
@@ -65,7 +60,7 @@ void report_iteration(void* context, const IterationReport& iteration) {
 void ponderhit(UciGo& go) {
     if (!go.pondering) return;
     go.pondering = false;
-    if (go.deadline_on_hit) game_search_set_deadline(go.hit_budget_ms);
+    game_search_ponderhit();
 }
 
 // The commands that a search must hear at once; anything else waits for
@@ -135,10 +130,10 @@ void wait_until_released(UciSession& session) {
 }
 
 void cmd_go(UciSession& session, const char* arguments) {
-    const UciGoCommand command = read_go(arguments);
-    SearchLimits limits = uci_search_limits(command, side_to_move);
+    SearchLimits& limits = session.limits;
+    limits = read_go(arguments, game_side_to_move());
     // The book only for a real move.
-    limits.use_book = session.own_book && !command.ponder && !command.infinite;
+    limits.use_book = session.own_book && !limits.ponder && !limits.infinite;
     limits.kind = session.kind;
     limits.move_overhead_ms = session.move_overhead_ms;
     limits.multipv = session.multipv;
@@ -146,12 +141,8 @@ void cmd_go(UciSession& session, const char* arguments) {
 
     UciGo& go = session.go;
     go = UciGo{};
-    go.pondering = command.ponder;
-    go.wait_for_stop = command.infinite;
-    go.deadline_on_hit = !limits.no_deadline;
-    go.hit_budget_ms = limits.budget_ms;
-    // Pondering and infinite searches keep their deadline for "ponderhit".
-    if (command.ponder || command.infinite) limits.no_deadline = true;
+    go.pondering = limits.ponder;
+    go.wait_for_stop = limits.infinite;
 
     // 1. Search, listening.
     const SearchOutcome outcome = game_search(limits, {search_must_stop, report_iteration, &session});
@@ -166,8 +157,8 @@ void cmd_go(UciSession& session, const char* arguments) {
         std::printf("bestmove 0000\n");
         return;
     }
-    std::printf("bestmove %s", move_to_text(outcome.best));
-    if (outcome.ponder != 0) std::printf(" ponder %s", move_to_text(outcome.ponder));
+    std::printf("bestmove %s", game_move_text(outcome.best));
+    if (outcome.ponder != 0) std::printf(" ponder %s", game_move_text(outcome.ponder));
     std::printf("\n");
 }
 
@@ -289,75 +280,45 @@ void cmd_setoption(UciSession& session, const char* arguments) {
 
 }  // namespace
 
-UciGoCommand read_go(const char* arguments) {
-    UciGoCommand go;
+SearchLimits read_go(const char* arguments, int side) {
+    SearchLimits limits;
     char token[64];
     const char* p = arguments;
     while (next_token(p, token, sizeof token)) {
-        std::int64_t* target = nullptr;
-        bool* has = nullptr;
-        if (std::strcmp(token, "wtime") == 0) {
-            target = &go.clock_ms[WHITE];
-            has = &go.has_clock[WHITE];
-        } else if (std::strcmp(token, "btime") == 0) {
-            target = &go.clock_ms[BLACK];
-            has = &go.has_clock[BLACK];
-        } else if (std::strcmp(token, "winc") == 0) {
-            target = &go.increment_ms[WHITE];
-        } else if (std::strcmp(token, "binc") == 0) {
-            target = &go.increment_ms[BLACK];
-        } else if (std::strcmp(token, "movestogo") == 0) {
-            target = &go.moves_to_go;
-        } else if (std::strcmp(token, "depth") == 0) {
-            target = &go.depth;
-        } else if (std::strcmp(token, "nodes") == 0) {
-            target = &go.nodes;
-        } else if (std::strcmp(token, "movetime") == 0) {
-            target = &go.move_time_ms;
-        } else if (std::strcmp(token, "infinite") == 0) {
-            go.infinite = true;
-        } else if (std::strcmp(token, "ponder") == 0) {
-            go.ponder = true;
+        if (std::strcmp(token, "infinite") == 0) {
+            limits.infinite = true;
+            continue;
         }
-        if (target == nullptr) continue;
+        if (std::strcmp(token, "ponder") == 0) {
+            limits.ponder = true;
+            continue;
+        }
+        const bool own_clock = std::strcmp(token, side == WHITE ? "wtime" : "btime") == 0;
+        const bool own_increment = std::strcmp(token, side == WHITE ? "winc" : "binc") == 0;
+        const bool numbered = own_clock || own_increment || std::strcmp(token, "wtime") == 0 ||
+                              std::strcmp(token, "btime") == 0 || std::strcmp(token, "winc") == 0 ||
+                              std::strcmp(token, "binc") == 0 || std::strcmp(token, "movestogo") == 0 ||
+                              std::strcmp(token, "depth") == 0 || std::strcmp(token, "nodes") == 0 ||
+                              std::strcmp(token, "movetime") == 0;
+        if (!numbered) continue;
         const char* q = p;
         char number[64];
         std::int64_t value;
-        if (next_token(q, number, sizeof number) && read_integer_word(number, &value)) {
-            *target = value;
-            p = q;
-            if (has != nullptr) *has = true;
+        if (!next_token(q, number, sizeof number) || !read_integer_word(number, &value)) continue;
+        p = q;
+        if (own_clock) {
+            limits.clock_ms = std::max<std::int64_t>(value, 0);
+        } else if (own_increment) {
+            limits.increment_ms = std::max<std::int64_t>(value, 0);
+        } else if (std::strcmp(token, "movestogo") == 0) {
+            limits.moves_to_go = static_cast<int>(std::clamp<std::int64_t>(value, 0, 1000000));
+        } else if (std::strcmp(token, "depth") == 0) {
+            limits.depth = value > 0 ? static_cast<int>(std::min<std::int64_t>(value, 1000000)) : 0;
+        } else if (std::strcmp(token, "nodes") == 0) {
+            limits.nodes = value > 0 ? static_cast<std::uint64_t>(value) : 0;
+        } else if (std::strcmp(token, "movetime") == 0) {
+            limits.move_time_ms = value >= 0 ? value : -1;
         }
-    }
-    return go;
-}
-
-SearchLimits uci_search_limits(const UciGoCommand& go, int side) {
-    SearchLimits limits;
-    bool timed = false;
-    if (go.move_time_ms >= 0) {
-        limits.budget_ms = budget_for_move_time(go.move_time_ms);
-        timed = true;
-    } else if (go.has_clock[side]) {
-        // An overdrawn clock, or a negative increment, counts as none left.
-        const std::int64_t moves_to_go = std::clamp<std::int64_t>(go.moves_to_go, 0, 1000000);
-        limits.budget_ms = budget_from_clock(go.clock_ms[side], go.increment_ms[side], static_cast<int>(moves_to_go));
-        timed = true;
-    }
-    if (go.depth > 0)
-        limits.depth = static_cast<int>(go.depth < DEEPEST_GO_DEPTH ? go.depth : DEEPEST_GO_DEPTH);
-    else
-        limits.depth = timed && !go.infinite && go.nodes <= 0 ? DEPTH_FOR_TIME : DEEPEST_GO_DEPTH;
-    limits.nodes = go.nodes > 0 ? static_cast<std::uint64_t>(go.nodes) : 0;
-    if (!timed) limits.no_deadline = true;
-    // The strong search plans its own time from the clock itself.
-    if (go.depth > 0) limits.depth_cap = limits.depth;
-    if (go.move_time_ms >= 0) {
-        limits.clock.move_time_ms = go.move_time_ms;
-    } else if (go.has_clock[side]) {
-        limits.clock.remaining_ms = std::max<std::int64_t>(go.clock_ms[side], 0);
-        limits.clock.increment_ms = std::max<std::int64_t>(go.increment_ms[side], 0);
-        limits.clock.moves_to_go = static_cast<int>(std::clamp<std::int64_t>(go.moves_to_go, 0, 1000000));
     }
     return limits;
 }

@@ -6,29 +6,11 @@
 #include "game/strong_door.h"
 #include "io/input.h"
 
-constexpr int MULTIPV_MAX = 256;
-
-// What "go" says, as read; a number that is missing or does not read
-// leaves its field alone.
-struct UciGoCommand {
-    std::int64_t clock_ms[2] = {0, 0};  // by colour: wtime, btime
-    bool has_clock[2] = {false, false};
-    std::int64_t increment_ms[2] = {0, 0};  // winc, binc
-    std::int64_t moves_to_go = 0;
-    std::int64_t depth = 0;
-    std::int64_t nodes = 0;
-    std::int64_t move_time_ms = -1;
-    bool infinite = false;
-    bool ponder = false;
-};
-
 // The "go" under way.
 struct UciGo {
     bool stop_requested = false;
     bool pondering = false;          // "go ponder" until "ponderhit"
     bool wait_for_stop = false;      // "go infinite": no bestmove before "stop"
-    bool deadline_on_hit = false;    // "ponderhit" turns the ponder search into a timed one...
-    std::int32_t hit_budget_ms = 0;  // ...of this budget
 };
 
 struct UciSession {
@@ -42,17 +24,17 @@ struct UciSession {
     int elo = ELO_DEFAULT;        // UCI_Elo
     int skill_level = SKILL_LEVEL_MAX;  // Skill Level: below the top, a strength of its own
     UciGo go;
+    SearchLimits limits;         // of the last "go"
     char line[LONG_LINE_SIZE];   // the line read
     char heard[LONG_LINE_SIZE];  // a line read during a search
 };
 
-// Reads the words after "go".
-UciGoCommand read_go(const char* arguments);
-
-// The limits of a search for `side` to move: its own clock and increment,
-// or the move time, and the depth and node limits. A clock or a move time
-// gives a deadline; a depth, a node count, "infinite" or "ponder" none.
-SearchLimits uci_search_limits(const UciGoCommand& go, int side);
+// The limits that the words after "go" give a search for `side` to move:
+// its own clock and increment, the moves to go, the move time, depth,
+// nodes, "infinite" and "ponder". A number that is missing or does not read
+// leaves its field alone; an overdrawn clock or a negative increment counts
+// as none left.
+SearchLimits read_go(const char* arguments, int side);
 
 // Readies a session: the book it names, and a new game.
 void uci_start(UciSession& session);

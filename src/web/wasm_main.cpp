@@ -4,9 +4,6 @@
 #include <cstring>
 #include <memory>
 
-#include "board/position.h"
-#include "board/state.h"
-#include "board/zobrist.h"
 #include "game/book_path.h"
 #include "game/game.h"
 #include "io/tokens.h"
@@ -23,9 +20,9 @@ std::unique_ptr<UciSession> session;
 bool waits_for_a_later_line(const char* line) {
     char word[8];
     if (!take_first_word(line, word, sizeof word) || std::strcmp(word, "go") != 0) return false;
-    const UciGoCommand go = read_go(after_first_word(line));
-    const bool bounded = !uci_search_limits(go, side_to_move).no_deadline || go.depth > 0 || go.nodes > 0;
-    return go.infinite || go.ponder || !bounded;
+    const SearchLimits limits = read_go(after_first_word(line), game_side_to_move());
+    const bool bounded = limits_are_timed(limits) || limits.depth > 0 || limits.nodes > 0 || limits.mate > 0;
+    return limits.infinite || limits.ponder || !bounded;
 }
 
 }  // namespace
@@ -35,8 +32,7 @@ extern "C" {
 // Hash keys, the start position and the book (book.book, which the worker
 // writes into the file system first, when it has it); then the session.
 void tavrin_start() {
-    init_zobrist();
-    reset_position();
+    game_start();
     open_shipped_book();
     game_new();
     session = std::make_unique<UciSession>();

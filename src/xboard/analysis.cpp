@@ -52,8 +52,7 @@ bool analysis_turn(XboardSession& session) {
         return false;
     }
     SearchLimits limits;
-    limits.depth = MAX_PLY - 1;
-    limits.no_deadline = true;
+    limits.infinite = true;
     limits.use_book = false;
     limits.kind = session.kind;
     limits.multipv = session.multipv;

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/time_control.h"
 #include "io/tokens.h"
 
 namespace {
@@ -75,7 +74,8 @@ void cmd_time_v1(XboardSession& session, const char* line) {
 
 SearchLimits search_limits_v1(const XboardSession& session) {
     SearchLimits limits;
-    limits.budget_ms = session.time_budget_ms;
+    limits.fixed_budget = true;
+    limits.fixed_budget_ms = session.time_budget_ms;
     limits.depth = session.depth_limit;
     return limits;
 }
@@ -147,36 +147,25 @@ SearchLimits search_limits_v2(const XboardSession& session) {
     limits.move_overhead_ms = session.move_overhead_ms;
     limits.multipv = session.multipv;
     limits.strength_elo = strength_elo(session.limit_strength, session.elo, session.skill_level);
-    limits.depth = clock.depth_cap > 0 ? clock.depth_cap : DEPTH_FOR_TIME;
-    limits.depth_cap = clock.depth_cap;
+    limits.depth = clock.depth_cap;
     switch (clock.control) {
         case TimeControl::PER_MOVE:
-            limits.budget_ms = budget_per_move(clock.seconds_per_move);
-            limits.clock.move_time_ms = limits.budget_ms;
+            limits.seconds_per_move = clock.seconds_per_move;
             break;
-        case TimeControl::LEVEL: {
-            const std::int64_t remaining = clock.engine_clock_ms >= 0 ? clock.engine_clock_ms : clock.level_base_ms;
-            // Each side has made history_ply / 2 moves of the game (or
-            // since its set-up), so this many are left in the control.
-            const int moves_to_go = clock.level_moves > 0
-                                        ? static_cast<int>(clock.level_moves - (history_ply / 2) % clock.level_moves)
-                                        : 0;
-            limits.budget_ms = budget_from_clock(remaining, clock.level_increment_ms, moves_to_go);
-            limits.clock.remaining_ms = remaining;
-            limits.clock.increment_ms = clock.level_increment_ms;
-            limits.clock.moves_to_go = moves_to_go;
+        case TimeControl::LEVEL:
+            limits.clock_ms = clock.engine_clock_ms >= 0 ? clock.engine_clock_ms : clock.level_base_ms;
+            limits.increment_ms = clock.level_increment_ms;
+            // Each side has made game_ply() / 2 moves of the game (or since
+            // its set-up), so this many are left in the control.
+            limits.moves_to_go = clock.level_moves > 0
+                                     ? static_cast<int>(clock.level_moves - (game_ply() / 2) % clock.level_moves)
+                                     : 0;
             break;
-        }
         case TimeControl::NONE:
-            if (clock.engine_clock_ms >= 0) {
-                limits.budget_ms = budget_from_clock(clock.engine_clock_ms, 0, CLOCK_HORIZON_MOVES);
-                limits.clock.remaining_ms = clock.engine_clock_ms;
-            } else if (clock.depth_cap > 0) {
-                limits.budget_ms = DEPTH_ONLY_MS;
-            } else {
-                limits.budget_ms = budget_per_move(DEFAULT_SECONDS_PER_MOVE);
-                limits.clock.move_time_ms = limits.budget_ms;
-            }
+            if (clock.engine_clock_ms >= 0)
+                limits.clock_ms = clock.engine_clock_ms;
+            else if (clock.depth_cap == 0)
+                limits.seconds_per_move = DEFAULT_SECONDS_PER_MOVE;
             break;
     }
     return limits;

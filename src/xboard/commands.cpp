@@ -89,7 +89,7 @@ void cmd_ping(XboardSession&, const char* line) {
 void cmd_result(XboardSession& session, const char*) { session.engine_side = EMPTY; }
 
 void cmd_playother(XboardSession& session, const char*) {
-    session.engine_side = side_not_to_move;
+    session.engine_side = game_side_to_move() ^ 1;
     session.analysing = false;
 }
 
@@ -102,7 +102,7 @@ void print_features() {
     std::printf("feature option=\"Search -combo *classic /// strong\"\n");
     std::printf("feature option=\"Move Overhead -spin %d 0 %d\"\n", MOVE_OVERHEAD_DEFAULT_MS, MOVE_OVERHEAD_MAX_MS);
     std::printf("feature option=\"Clear Hash -button\"\n");
-    std::printf("feature option=\"MultiPV -spin 1 1 64\"\n");
+    std::printf("feature option=\"MultiPV -spin 1 1 %d\"\n", MULTIPV_MAX);
     std::printf("feature option=\"UCI_LimitStrength -check 0\"\n");
     std::printf("feature option=\"UCI_Elo -spin %d %d %d\"\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
     std::printf("feature option=\"Skill Level -spin %d 0 %d\"\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
@@ -150,7 +150,7 @@ void cmd_option(XboardSession& session, const char* line) {
         session.move_overhead_ms = static_cast<int>(number);
     } else if (is("Clear Hash")) {
         strong_clear_hash();
-    } else if (is("MultiPV") && numeric && number >= 1 && number <= 64) {
+    } else if (is("MultiPV") && numeric && number >= 1 && number <= MULTIPV_MAX) {
         session.multipv = static_cast<int>(number);
     } else if (is("UCI_LimitStrength") && numeric && (number == 0 || number == 1)) {
         session.limit_strength = number == 1;
@@ -326,7 +326,7 @@ void run_xboard(XboardSession& session, const char* first_line) {
         std::fflush(stdout);
         // Lines kept back during a search were sent before anything still
         // unread, and are carried out before the engine thinks again.
-        if (session.engine_side == side_to_move && !deferred_line_waiting()) {
+        if (session.engine_side == game_side_to_move() && !deferred_line_waiting()) {
             engine_turn(session);
             continue;
         }

@@ -3,7 +3,6 @@
 
 #include <cstdio>
 
-#include "board/move_text.h"
 
 void print_thinking_line(void* context, const IterationReport& iteration) {
     const XboardSession& session = *static_cast<const XboardSession*>(context);
@@ -14,7 +13,7 @@ void print_thinking_line(void* context, const IterationReport& iteration) {
         score = iteration.mate_moves > 0 ? 100000 + iteration.mate_moves : -100000 + iteration.mate_moves;
     std::printf("%d %d %d %llu", iteration.depth, score, iteration.elapsed_ms / 10,
                 static_cast<unsigned long long>(iteration.nodes));
-    for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", move_to_text(iteration.pv[j]));
+    for (int j = 0; j < iteration.pv_length; ++j) std::printf(" %s", game_move_text(iteration.pv[j]));
     std::printf("\n");
     std::fflush(stdout);
 }

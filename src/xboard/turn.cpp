@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "board/move_text.h"
 #include "io/listen.h"
 #include "io/tokens.h"
 #include "xboard/analysis.h"
@@ -80,18 +79,18 @@ void engine_turn(XboardSession& session) {
         session.engine_side = EMPTY;
         return;
     }
-    std::printf("move %s\n", move_to_text(move));
+    std::printf("move %s\n", game_move_text(move));
     position_changed(session);
     report_result(session);
 }
 
 // The engine plays from here on, so any analysis ends.
 void cmd_go(XboardSession& session, const char*) {
-    session.engine_side = side_to_move;
+    session.engine_side = game_side_to_move();
     session.analysing = false;
 }
 
 void cmd_hint(XboardSession& session, const char*) {
     const Move move = game_search(session.rules->search_limits(session), SearchHooks{}).best;
-    if (move != 0) std::printf("Hint: %s\n", move_to_text(move));
+    if (move != 0) std::printf("Hint: %s\n", game_move_text(move));
 }

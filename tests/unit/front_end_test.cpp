@@ -10,7 +10,6 @@
 #include <string>
 
 #include "board/position.h"
-#include "board/zobrist.h"
 #include "game/game.h"
 #include "game/time_control.h"
 #include "uci/uci.h"
@@ -21,7 +20,7 @@ namespace {
 
 // A fresh xboard session on a fresh game; `lines` carried out one by one.
 std::unique_ptr<XboardSession> xboard_after(const std::string& lines) {
-    init_zobrist();
+    game_start();
     game_new();
     auto session = std::make_unique<XboardSession>();
     std::istringstream in(lines);
@@ -29,9 +28,10 @@ std::unique_ptr<XboardSession> xboard_after(const std::string& lines) {
     return session;
 }
 
-SearchLimits limits_after(const std::string& lines) {
+// What the classic search gets from the limits the lines leave.
+ClassicControl limits_after(const std::string& lines) {
     const auto session = xboard_after(lines);
-    return session->rules->search_limits(*session);
+    return classic_control(session->rules->search_limits(*session));
 }
 
 constexpr int FOR_TIME = DEPTH_FOR_TIME;
@@ -71,7 +71,7 @@ TEST(TimeCommands, Protocol1SetsBothLimitsByItsOwnReading) {
         {"sd 4\notim 100", DEPTH_ONLY, 4},
     };
     for (const Case& c : cases) {
-        const SearchLimits limits = limits_after(c.lines);
+        const ClassicControl limits = limits_after(c.lines);
         EXPECT_EQ(limits.budget_ms, c.budget_ms) << c.lines;
         EXPECT_EQ(limits.depth, c.depth) << c.lines;
     }
@@ -81,7 +81,7 @@ TEST(TimeCommands, Protocol1SetsBothLimitsByItsOwnReading) {
 
 TEST(TimeCommands, Protocol2ClockCommandsAreIndependent) {
     const std::string v2 = "protover 2\nnew\nforce\n";
-    SearchLimits limits = limits_after(v2 + "st 2\ntime 500");  // only the clock: st still rules
+    ClassicControl limits = limits_after(v2 + "st 2\ntime 500");  // only the clock: st still rules
     EXPECT_EQ(limits.budget_ms, 1700);
     EXPECT_EQ(limits.depth, FOR_TIME);
     limits = limits_after(v2 + "st 2\nsd 4");
@@ -128,20 +128,26 @@ TEST(TimeControl, AShareOfTheClockThatNeverReachesItsEnd) {
 
 // The engine spends its own clock, the side to move's, with its own increment.
 TEST(UciGo, TheSideToMovesClockAndIncrement) {
-    const UciGoCommand go = read_go("wtime 60000 btime 3000 winc 1000 binc 0");
-    EXPECT_EQ(uci_search_limits(go, WHITE).budget_ms, budget_from_clock(60000, 1000, 0));
-    EXPECT_EQ(uci_search_limits(go, BLACK).budget_ms, budget_from_clock(3000, 0, 0));
-    EXPECT_EQ(uci_search_limits(read_go("btime 3000 binc 2000 movestogo 5"), BLACK).budget_ms,
+    const char* go = "wtime 60000 btime 3000 winc 1000 binc 0";
+    EXPECT_EQ(classic_control(read_go(go, WHITE)).budget_ms, budget_from_clock(60000, 1000, 0));
+    EXPECT_EQ(classic_control(read_go(go, BLACK)).budget_ms, budget_from_clock(3000, 0, 0));
+    EXPECT_EQ(classic_control(read_go("btime 3000 binc 2000 movestogo 5", BLACK)).budget_ms,
               budget_from_clock(3000, 2000, 5));
+    const SearchLimits black = read_go(go, BLACK);
+    EXPECT_EQ(black.clock_ms, 3000);
+    EXPECT_EQ(black.increment_ms, 0);
     // Without its own clock the engine has no deadline.
-    EXPECT_TRUE(uci_search_limits(read_go("wtime 60000"), BLACK).no_deadline);
-    EXPECT_FALSE(uci_search_limits(read_go("wtime 60000"), WHITE).no_deadline);
+    EXPECT_TRUE(classic_control(read_go("wtime 60000", BLACK)).no_deadline);
+    EXPECT_FALSE(classic_control(read_go("wtime 60000", WHITE)).no_deadline);
     // Move time, depth and nodes; unreadable numbers leave their field alone.
-    EXPECT_EQ(uci_search_limits(read_go("movetime 1000 wtime 5"), WHITE).budget_ms, budget_for_move_time(1000));
-    const SearchLimits limits = uci_search_limits(read_go("depth 7 nodes 5000 depth x"), WHITE);
+    EXPECT_EQ(classic_control(read_go("movetime 1000 wtime 5", WHITE)).budget_ms, budget_for_move_time(1000));
+    const SearchLimits limits = read_go("depth 7 nodes 5000 depth x", WHITE);
     EXPECT_EQ(limits.depth, 7);
     EXPECT_EQ(limits.nodes, 5000u);
-    EXPECT_TRUE(limits.no_deadline);
+    EXPECT_TRUE(classic_control(limits).no_deadline);
+    // An overdrawn clock counts as none left.
+    EXPECT_EQ(read_go("wtime -500 winc -20", WHITE).clock_ms, 0);
+    EXPECT_EQ(read_go("wtime -500 winc -20", WHITE).increment_ms, 0);
 }
 
 // Four numbers, then the variation; the time in centiseconds truncated,

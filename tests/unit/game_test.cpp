@@ -170,7 +170,7 @@ TEST_F(Game, AStoppedSearchAnswersWithItsLastFinishedIteration) {
     for (int polls = 1; polls <= 12; ++polls) {
         StopAt stop{polls, 0, {}};
         SearchLimits limits = to_depth(DEPTH_FOR_TIME);
-        limits.no_deadline = true;
+        limits.infinite = true;
         const SearchOutcome stopped = game_search(limits, {stop_when_due, note_first_move, &stop});
         ASSERT_EQ(stopped.end, SearchEnd::STOPPED);
         ASSERT_EQ(position_to_fen(), before);
@@ -196,10 +196,13 @@ TEST_F(Game, OutcomesSayWhyTheSearchEndedAndNameThePonderMove) {
     EXPECT_EQ(completed.best, completed.pv[0]);
     EXPECT_EQ(completed.ponder, completed.pv[1]);
     SearchLimits limits = to_depth(DEPTH_FOR_TIME);
-    limits.budget_ms = 0;
+    limits.move_time_ms = 0;
     EXPECT_EQ(game_search(limits, {}).end, SearchEnd::DEADLINE);
-    // No depth at all: nothing searched, no move.
-    EXPECT_EQ(game_search(SearchLimits{}, {}).best, 0);
+    // Protocol 1's depth 0: nothing searched, no move.
+    SearchLimits nothing;
+    nothing.fixed_budget = true;
+    nothing.fixed_budget_ms = DEPTH_ONLY_MS;
+    EXPECT_EQ(game_search(nothing, {}).best, 0);
     // Mated: completed, and no move.
     play("f2f3 e7e5 g2g4 d8h4");
     const SearchOutcome mated = game_search(to_depth(3), {});

@@ -22,8 +22,8 @@ Position from_fen(const char* fen) {
     return pos;
 }
 
-Limits to_depth(int depth) {
-    Limits limits;
+SearchLimits to_depth(int depth) {
+    SearchLimits limits;
     limits.depth = depth;
     return limits;
 }
@@ -37,7 +37,7 @@ protected:
         clear_hash(*engine_);
         set_threads(*engine_, 1);
     }
-    static Result search(const char* fen, const Limits& limits, const Hooks& hooks = {}) {
+    static Result search(const char* fen, const SearchLimits& limits, const Hooks& hooks = {}) {
         return think(*engine_, from_fen(fen), limits, hooks);
     }
     static Engine* engine_;
@@ -168,12 +168,12 @@ void note_report(void* context, const Report& line) {
 TEST_F(StrongSearch, EachSearchSaysWhyItEnded) {
     const char* fen = "r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3";
     EXPECT_EQ(search(fen, to_depth(5)).reason, StopReason::COMPLETED);
-    Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
+    SearchLimits nodes = to_depth(MAX_SEARCH_PLY - 1);
     nodes.nodes = 20000;
     EXPECT_EQ(search(fen, nodes).reason, StopReason::LIMIT);
     // A small budget is kept to within a few dozen nodes, but not before the
     // iterations it must finish: a move chosen before them is a guess.
-    Limits small = to_depth(MAX_SEARCH_PLY - 1);
+    SearchLimits small = to_depth(MAX_SEARCH_PLY - 1);
     small.nodes = 300;
     clear_hash(*engine_);
     EXPECT_EQ(search(fen, small).reason, StopReason::LIMIT);
@@ -184,15 +184,15 @@ TEST_F(StrongSearch, EachSearchSaysWhyItEnded) {
     EXPECT_EQ(floored.reason, StopReason::LIMIT);
     EXPECT_EQ(floored.depth, 4);
     EXPECT_EQ(floored.line_count, 1);
-    Limits timed = to_depth(MAX_SEARCH_PLY - 1);
-    timed.clock.move_time_ms = 50;
+    SearchLimits timed = to_depth(MAX_SEARCH_PLY - 1);
+    timed.move_time_ms = 50;
     timed.move_overhead_ms = 0;
     EXPECT_EQ(search(fen, timed).reason, StopReason::LIMIT);
     // Stopped by its hook: the last finished iteration's line, as reported.
     for (int polls : {3, 10, 30}) {
         StopAfter stop{polls};
-        Limits forever = to_depth(MAX_SEARCH_PLY - 1);
-        forever.no_deadline = true;
+        SearchLimits forever = to_depth(MAX_SEARCH_PLY - 1);
+        forever.infinite = true;
         const Result r = search(fen, forever, {stop_after, note_report, &stop});
         EXPECT_EQ(r.reason, StopReason::STOPPED);
         ASSERT_GT(stop.reported, 0);
@@ -212,14 +212,14 @@ TEST_F(StrongThreads, AgreeOnAForcedLineAndStopTogether) {
         EXPECT_EQ(thread_count(*engine_), threads);
         const Result mate = search("kbK5/pp6/1P6/8/8/8/8/R7 w - - 0 1", to_depth(8));
         EXPECT_EQ(move_to_uci(mate.best), "a1a6");
-        Limits nodes = to_depth(MAX_SEARCH_PLY - 1);
+        SearchLimits nodes = to_depth(MAX_SEARCH_PLY - 1);
         nodes.nodes = 100000;
         const Result limited = search(middlegame, nodes);
         EXPECT_EQ(limited.reason, StopReason::LIMIT);
         EXPECT_NE(limited.best, NO_MOVE);
         StopAfter stop{20};
-        Limits forever = to_depth(MAX_SEARCH_PLY - 1);
-        forever.no_deadline = true;
+        SearchLimits forever = to_depth(MAX_SEARCH_PLY - 1);
+        forever.infinite = true;
         const Result stopped = search(middlegame, forever, {stop_after, note_report, &stop});
         EXPECT_EQ(stopped.reason, StopReason::STOPPED);
         EXPECT_EQ(stopped.pv[0], stop.last_reported);
@@ -291,13 +291,13 @@ TEST(StrongTime, TheClockNeverRunsOut) {
                                   Control{60000, 0, 40, false, 300}, Control{5000, 0, 10, false, 300}}) {
         std::int64_t remaining = control.base_ms;
         for (int move = 0; move < control.moves; ++move) {
-            ClockState clock;
-            clock.remaining_ms = remaining;
+            SearchLimits clock;
+            clock.clock_ms = remaining;
             clock.increment_ms = control.increment_ms;
             if (control.moves_per_control) clock.moves_to_go = control.moves_per_control - move % control.moves_per_control;
-            const TimePlan plan = plan_time(clock, DEFAULT_MOVE_OVERHEAD_MS);
+            const TimePlan plan = plan_time(clock);
             ASSERT_LE(plan.soft_ms, plan.hard_ms);
-            ASSERT_LE(plan.hard_ms, std::max<std::int64_t>((remaining - DEFAULT_MOVE_OVERHEAD_MS) * 3 / 4, 1));
+            ASSERT_LE(plan.hard_ms, std::max<std::int64_t>((remaining - MOVE_OVERHEAD_DEFAULT_MS) * 3 / 4, 1));
             remaining -= (control.to_the_hard_limit ? plan.hard_ms : plan.soft_ms) + LATENCY_MS;
             ASSERT_GT(remaining, 0) << control.base_ms << "+" << control.increment_ms << " move " << move;
             remaining += control.increment_ms;
@@ -305,9 +305,10 @@ TEST(StrongTime, TheClockNeverRunsOut) {
         }
     }
     // A fixed time per move is spent, less the overhead.
-    ClockState fixed;
+    SearchLimits fixed;
     fixed.move_time_ms = 1000;
-    EXPECT_EQ(plan_time(fixed, 50).hard_ms, 950);
+    fixed.move_overhead_ms = 50;
+    EXPECT_EQ(plan_time(fixed).hard_ms, 950);
 }
 
 }  // namespace
