@@ -1,0 +1,3 @@
+// Planted: a game-layer header that passes the classic board's state on.
+#pragma once
+#include "board/position.h"

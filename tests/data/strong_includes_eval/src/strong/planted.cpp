@@ -1,0 +1,2 @@
+// Planted: the strong search reaching into the classic evaluation.
+#include "eval/evaluate.h"
