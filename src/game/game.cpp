@@ -22,21 +22,6 @@
 
 namespace {
 
-// A game position as the rules of chess tell positions apart, for claims
-// that must never be false: a 64-bit hash of the placement and the side to
-// move, the castling rights, and the en passant square only when a capture
-// there is legal. The search's 32-bit hash counts positions that differ only
-// in castling rights as the same.
-struct PositionKey {
-    std::uint64_t placement;
-    int castle_rights;
-    int ep_square;
-    bool operator==(const PositionKey&) const = default;
-};
-
-// position_keys[k] is the position after the game's k-th move.
-PositionKey position_keys[HISTORY_SIZE + 1];
-
 // The book's lines run from the standard start position: a game set up
 // from any other position must not be read as if it began there.
 bool from_start_position = true;
@@ -45,41 +30,6 @@ bool is_start_position() {
     for (int s = 0; s < 64; ++s)
         if (square_color[s] != initial_color[s] || square_piece[s] != initial_piece[s]) return false;
     return side_to_move == WHITE && castle_rights == 15 && ep_square == -1;
-}
-
-std::uint64_t mix(std::uint64_t x) {
-    x += 0x9E3779B97F4A7C15ull;
-    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
-    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
-    return x ^ (x >> 31);
-}
-
-// Needs the ply-0 list of the position.
-void note_position_key() {
-    PositionKey& key = position_keys[history_ply];
-    key.placement = mix(static_cast<std::uint64_t>(side_to_move));
-    for (int s = 0; s < 64; ++s)
-        if (square_color[s] != EMPTY)
-            key.placement ^= mix(static_cast<std::uint64_t>(s * 16 + square_color[s] * 8 + square_piece[s] + 1));
-    key.castle_rights = castle_rights;
-    key.ep_square = -1;
-    for (int i = 0; i < ply_first_move[1]; ++i) {
-        const Move move = move_list[i].move;
-        if (!(move_flags(move) & MOVE_EN_PASSANT) || !make_move(move)) continue;
-        unmake_move();
-        key.ep_square = ep_square;
-        break;
-    }
-}
-
-// Earlier occurrences of the game position since the last capture or pawn move.
-int occurrences_by_rules() {
-    int count = 0;
-    int first = history_ply - halfmove_clock;
-    if (first < 0) first = 0;
-    for (int k = first; k < history_ply; ++k)
-        if (position_keys[k] == position_keys[history_ply]) ++count;
-    return count;
 }
 
 // The search under way: its limits, its front end's hooks, what it has
@@ -163,7 +113,6 @@ void game_start() {
 void game_new() {
     reset_position();
     regenerate_move_list();
-    note_position_key();
     from_start_position = true;
     strong_follow_new_position();
 }
@@ -172,7 +121,6 @@ const char* game_set_fen(const char* fen) {
     if (const char* error = load_fen(fen)) return error;
     from_start_position = is_start_position();
     regenerate_move_list();
-    note_position_key();
     strong_follow_new_position();
     return nullptr;
 }
@@ -181,7 +129,6 @@ void game_set_side_to_move(int colour) {
     side_to_move = colour;
     side_not_to_move = colour ^ 1;
     regenerate_move_list();
-    note_position_key();
     strong_follow_new_position();
 }
 
@@ -189,7 +136,6 @@ bool game_play_move(Move move) {
     if (history_ply >= GAME_PLY_LIMIT) return false;
     if (!make_move(move)) return false;
     regenerate_move_list();
-    note_position_key();
     strong_follow_move(move);
     return true;
 }
@@ -206,7 +152,6 @@ bool game_take_back(int plies) {
     if (history_ply < plies) return false;
     for (int i = 0; i < plies; ++i) unmake_move();
     regenerate_move_list();
-    note_position_key();
     strong_follow_take_back(plies);
     return true;
 }
@@ -219,7 +164,7 @@ GameEnd game_end(RepetitionRule rule) {
     }
     // 2. Repetition, then the fifty-move rule.
     const bool repeated =
-        rule == RepetitionRule::FOURTH_BY_HASH ? repetition_count() == 3 : occurrences_by_rules() >= 2;
+        rule == RepetitionRule::FOURTH_BY_HASH ? repetition_count() == 3 : strong_earlier_occurrences() >= 2;
     if (repeated) return GameEnd::REPETITION;
     if (halfmove_clock >= 100) return GameEnd::FIFTY_MOVES;
     return GameEnd::NONE;

@@ -135,6 +135,11 @@ void strong_follow_take_back(int plies) {
     strong_follow_new_position();
 }
 
+int strong_earlier_occurrences() {
+    if (!in_step) strong_follow_new_position();
+    return in_step ? strong::earlier_occurrences(position()) : 0;
+}
+
 SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks) {
     SearchOutcome outcome;
     if (!in_step) strong_follow_new_position();

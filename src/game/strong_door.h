@@ -34,6 +34,12 @@ void strong_follow_new_position();
 void strong_follow_move(Move move);
 void strong_follow_take_back(int plies);
 
+// How often the game position has stood before since the last capture or
+// pawn move, by the rules of chess (placement, side to move, castling rights,
+// and an en passant capture only where one is legal); 0 when the strong
+// board could not follow the game.
+int strong_earlier_occurrences();
+
 // Searches the game position with the strong search. Needs the ply-0 list.
 SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks);
 // The opponent played the move pondered on: the search keeps to its clock.

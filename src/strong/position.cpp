@@ -52,14 +52,35 @@ int rights_with_pieces_at_home(const std::int8_t* board, int castling) {
     return castling;
 }
 
+// Whether a pawn of `side` can take en passant on `ep` without leaving its
+// king attacked, in a position whose pieces are `pieces` and `occupied`:
+// the passed pawn and the capturer leave their squares, the capturer lands
+// on `ep`, and no slider, knight or pawn may then reach the king.
+bool ep_capture_is_legal(const Bitboard (&pieces)[2][6], Bitboard occupied, int side, int ep) {
+    const int them = side ^ 1;
+    const int passed_pawn = ep + (side == WHITE ? 8 : -8);
+    const Bitboard* enemy = pieces[them];
+    const int king = lowest_square(pieces[side][KING]);
+    for (Bitboard capturers = pawn_attacks[them][ep] & pieces[side][PAWN]; capturers;) {
+        const int from = pop_lowest_square(capturers);
+        const Bitboard occ = (occupied ^ square_bit(from) ^ square_bit(passed_pawn)) | square_bit(ep);
+        const Bitboard attackers = (rook_attacks(king, occ) & (enemy[ROOK] | enemy[QUEEN])) |
+                                   (bishop_attacks(king, occ) & (enemy[BISHOP] | enemy[QUEEN])) |
+                                   (knight_attacks[king] & enemy[KNIGHT]) |
+                                   (pawn_attacks[side][king] & enemy[PAWN] & ~square_bit(passed_pawn));
+        if (attackers == 0) return true;
+    }
+    return false;
+}
+
 // Whether `ep` is a square a double push of the side not to move has just
-// passed over and a pawn of the side to move can take on.
-bool ep_is_capturable(const std::int8_t* board, Bitboard our_pawns, int side, int ep) {
+// passed over and a pawn of the side to move can take on, legally.
+bool ep_is_capturable(const std::int8_t* board, const Bitboard (&pieces)[2][6], Bitboard occupied, int side, int ep) {
     if (ep < 0 || ep > 63) return false;
     const int forward = side == WHITE ? 8 : -8;  // from the square towards the pawn that passed it
     if ((ep >> 3) != (side == WHITE ? 2 : 5)) return false;
     return board[ep] == NO_PIECE && board[ep - forward] == NO_PIECE &&
-           board[ep + forward] == make_piece(side ^ 1, PAWN) && (pawn_attacks[side ^ 1][ep] & our_pawns) != 0;
+           board[ep + forward] == make_piece(side ^ 1, PAWN) && ep_capture_is_legal(pieces, occupied, side, ep);
 }
 
 inline Bitboard checkers_of(const Position& pos, int side) {
@@ -101,7 +122,7 @@ inline void move_piece(Position& pos, int from, int to, int colour, int piece) {
 
 // The en passant rule of is_ok: -1, or a square the side to move can take on.
 bool ep_square_is_ok(const Position& pos) {
-    return pos.ep_square == -1 || ep_is_capturable(pos.board, pos.pieces[pos.side][PAWN], pos.side, pos.ep_square);
+    return pos.ep_square == -1 || ep_is_capturable(pos.board, pos.pieces, pos.occupied, pos.side, pos.ep_square);
 }
 
 }  // namespace
@@ -162,7 +183,7 @@ bool set_position(Position& pos, const FenPosition& fen) {
     pos.occupied = b.occupied;
     pos.side = fen.side;
     pos.castling = rights_with_pieces_at_home(board, fen.castling & 15);
-    pos.ep_square = ep_is_capturable(board, b.pieces[fen.side][PAWN], fen.side, fen.ep_square) ? fen.ep_square : -1;
+    pos.ep_square = ep_is_capturable(board, b.pieces, b.occupied, fen.side, fen.ep_square) ? fen.ep_square : -1;
     pos.rule50 = static_cast<int>(fen.halfmove_clock);
     pos.plies_from_null = 0;
     pos.game_ply = 2 * static_cast<int>(std::max(fen.fullmove - 1, 0L)) + fen.side;
@@ -260,9 +281,11 @@ std::string to_fen(const Position& pos) {
                 key ^= zobrist.piece[us][PAWN][to] ^ zobrist.piece[us][promoted][to];
                 pos.pawn_key ^= zobrist.piece[us][PAWN][to];
             } else if ((from ^ to) == 16) {
-                // A double push: the square passed over counts only if a pawn can take on it.
+                // A double push: the square passed over counts only if a pawn
+                // can take on it legally, as the rules of repetition count it.
                 const int passed = (from + to) >> 1;
-                if (pawn_attacks[us][passed] & pos.pieces[them][PAWN]) {
+                if ((pawn_attacks[us][passed] & pos.pieces[them][PAWN]) &&
+                    ep_capture_is_legal(pos.pieces, pos.occupied, them, passed)) {
                     pos.ep_square = passed;
                     key ^= zobrist.ep_file[passed & 7];
                 }
@@ -386,6 +409,13 @@ bool is_repetition(const Position& pos, int plies_from_root) {
         if (back < plies_from_root || ++earlier == 2) return true;
     }
     return false;
+}
+
+int earlier_occurrences(const Position& pos) {
+    const int reach = std::min({pos.rule50, pos.plies_from_null, pos.history_count});
+    int earlier = 0;
+    for (int back = 4; back <= reach; back += 2) earlier += pos.history[pos.history_count - back].key == pos.key;
+    return earlier;
 }
 
 bool has_insufficient_material(const Position& pos) {

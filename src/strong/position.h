@@ -58,8 +58,8 @@ struct Position {
     int side;               // WHITE or BLACK to move
     int castling;           // CASTLE_* bits; each right's king and rook stand at home
     // The square passed over by a double push, kept only when a pawn of the
-    // side to move attacks it (so the capture is pseudo-legal), else -1: two
-    // positions that offer the same moves then have the same key.
+    // side to move can take on it legally, else -1: two positions that offer
+    // the same moves then have the same key, as the rules count repetitions.
     int ep_square;
     int rule50;             // plies since the last capture or pawn move
     int plies_from_null;    // plies since the last null move, or since setup
@@ -121,6 +121,10 @@ Bitboard pinned_pieces(const Position& pos, int colour);
 // count only when there are two (the third time in all). Only positions since
 // the last capture, pawn move or null move are compared.
 bool is_repetition(const Position& pos, int plies_from_root);
+
+// How often the position has stood before since the last capture, pawn
+// move or null move, as far as the history goes back.
+int earlier_occurrences(const Position& pos);
 
 // The fifty-move counter has run out. A side in check may be mated instead,
 // which the search decides: it must look for legal moves first.

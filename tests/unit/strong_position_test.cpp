@@ -110,6 +110,17 @@ TEST(StrongKeys, TranspositionsAndFenAgree) {
     EXPECT_EQ(d->ep_square, square("f6"));
     EXPECT_NE(d->key, strong_from_fen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq - 0 3")->key);
     EXPECT_EQ(d->key, strong_from_fen("rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3")->key);
+    // A capture that would leave the king attacked along the rank both pawns
+    // leave, or through the capturer's pin, is no capture: no trace either.
+    for (const char* walk : {"8/2p5/8/KP5r/8/8/8/4k3 b - - 0 1", "1r6/2p5/8/1P6/8/8/8/1K2k3 b - - 0 1"}) {
+        auto e = strong_from_fen(walk);
+        play_strong(*e, "c7c5");
+        EXPECT_EQ(e->ep_square, -1) << walk;
+        EXPECT_EQ(e->key, strong_from_fen(strong::to_fen(*e))->key) << walk;
+    }
+    auto legal = strong_from_fen("8/2p5/8/KP6/8/8/8/4k3 b - - 0 1");
+    play_strong(*legal, "c7c5");
+    EXPECT_EQ(legal->ep_square, square("c6"));
 
     const char* const differing[] = {
         "r3k2r/8/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1", "r3k2r/8/8/3pP3/8/8/8/R3K2R b KQkq - 0 1",
@@ -269,8 +280,10 @@ TEST(StrongDraws, RepetitionRule) {
     auto clocked = strong_from_fen("4k3/8/8/8/8/8/8/4K2R w - - 0 1");
     play_strong(*clocked, "h1h2 e8d8 h2h1 d8e8 h1h2 e8d8 h2h1 d8e8");
     EXPECT_TRUE(strong::is_repetition(*clocked, 0));
+    EXPECT_EQ(strong::earlier_occurrences(*clocked), 2);
     clocked->rule50 = 7;
     EXPECT_FALSE(strong::is_repetition(*clocked, 0));
+    EXPECT_EQ(strong::earlier_occurrences(*clocked), 1);
 }
 
 TEST(StrongDraws, FiftyMovesAndMaterial) {
