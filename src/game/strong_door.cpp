@@ -9,9 +9,11 @@
 #include <chrono>
 #include <memory>
 
+#include "common/random.h"
 #include "game/board_bridge.h"
 #include "game/time_control.h"
 #include "strong/notation.h"
+#include "strong/params.h"
 #include "strong/search.h"
 #include "strong/skill.h"
 
@@ -50,10 +52,7 @@ std::uint64_t choice_state = 0;
 std::uint64_t next_choice() {
     if (choice_state == 0)
         choice_state = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) | 1;
-    std::uint64_t z = (choice_state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
+    return splitmix64(choice_state);
 }
 
 struct RunningSearch {
@@ -117,6 +116,15 @@ void strong_set_threads(int n) {
     threads = std::clamp(n, 1, THREADS_MAX);
     if (engine) strong::set_threads(*engine, threads);
 }
+
+int strong_tunable_count() { return strong::TUNING ? strong::PARAM_COUNT : 0; }
+
+TunableParam strong_tunable(int index) {
+    const strong::ParamSpec& spec = strong::PARAM_SPECS[index];
+    return {spec.name, strong::param(static_cast<strong::Param>(index)), spec.min, spec.max};
+}
+
+bool strong_set_tunable(const char* name, int value) { return strong::set_param(name, value); }
 
 void strong_follow_new_position() { in_step = copy_game_position(position()); }
 

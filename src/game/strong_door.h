@@ -28,6 +28,19 @@ int strong_max_hash_mb();
 void strong_clear_hash();
 void strong_set_threads(int threads);
 
+// The strong search's tunable numbers, which a tuning build offers as
+// options; none in any other build.
+struct TunableParam {
+    const char* name;
+    int value;
+    int min;
+    int max;
+};
+int strong_tunable_count();
+TunableParam strong_tunable(int index);
+// False for an unknown name or a value out of range.
+bool strong_set_tunable(const char* name, int value);
+
 // The game's position changed: set up anew (the history for repetitions
 // starts here), a move played, a move taken back.
 void strong_follow_new_position();

@@ -5,21 +5,10 @@
 #include <cstdint>
 
 #include "strong/movegen.h"
+#include "strong/params.h"
 #include "strong/position.h"
 
 namespace strong {
-
-// The steps the strong search was built in, each measured against the one
-// before (see doc/strength.md); a build with TAVRIN_STRONG_STEP=N has the
-// first N. 1: table, principal-variation search, quiescence, draws; 2: move
-// ordering by exchange, killers, history, counter-moves; 3: null move;
-// 4: late-move reductions; 5: futility, late-move and exchange pruning;
-// 6: aspiration windows; 7: shallower nodes without a table move, and quiet
-// checks in quiescence.
-#ifndef TAVRIN_STRONG_STEP
-#define TAVRIN_STRONG_STEP 7
-#endif
-constexpr int STRONG_STEP = TAVRIN_STRONG_STEP;
 
 // History scores stay within this bound in size (the gravity of updates).
 constexpr int HISTORY_MAX = 16384;

@@ -22,21 +22,33 @@ namespace {
 enum NodeType { NON_PV, PV, ROOT };
 
 // Late-move reductions by depth and move number, in plies.
+int reduction_formula(int depth, int move_number) {
+    return static_cast<int>(param(LMR_BASE_PERCENT) / 100.0 +
+                            std::log(depth) * std::log(move_number) / (param(LMR_DIVISOR_PERCENT) / 100.0));
+}
+
 struct ReductionTable {
     std::int8_t plies[64][64];
     ReductionTable() {
         for (int d = 1; d < 64; ++d)
-            for (int m = 1; m < 64; ++m)
-                plies[d][m] = static_cast<std::int8_t>(0.8 + std::log(d) * std::log(m) / 2.3);
+            for (int m = 1; m < 64; ++m) plies[d][m] = static_cast<std::int8_t>(reduction_formula(d, m));
     }
 };
 const ReductionTable reductions;
 
-int reduction(int depth, int move_number) { return reductions.plies[std::min(depth, 63)][std::min(move_number, 63)]; }
+// A tuning build computes each reduction, since its parameters may change.
+int reduction(int depth, int move_number) {
+    depth = std::min(depth, 63);
+    move_number = std::min(move_number, 63);
+    if constexpr (TUNING) return reduction_formula(depth, move_number);
+    return reductions.plies[depth][move_number];
+}
 
 // The bonus a quiet move earns for a cut-off at `depth`, and the malus the
 // quiet moves tried before it pay.
-int history_bonus(int depth) { return std::min(170 * depth - 100, 1700); }
+int history_bonus(int depth) {
+    return std::min(param(HISTORY_BONUS_PER_DEPTH) * depth - param(HISTORY_BONUS_OFFSET), param(HISTORY_BONUS_MAX));
+}
 
 std::int64_t now_ms() {
     return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -186,7 +198,7 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
         if (!check && STRONG_STEP >= 5) {
             // Nothing a capture could win lifts a hopeless position to alpha.
             const int taken = move_kind(m) == EN_PASSANT ? PAWN : piece_type(pos.board[move_to(m)]);
-            if (move_kind(m) != PROMOTE_QUEEN && taken != EMPTY && static_eval + SEE_VALUE[taken] + 200 <= alpha &&
+            if (move_kind(m) != PROMOTE_QUEEN && taken != EMPTY && static_eval + SEE_VALUE[taken] + param(QS_FUTILITY_MARGIN) <= alpha &&
                 !gives_check(pos, m))
                 continue;
             if (!see_ge(pos, m, 0)) continue;
@@ -272,14 +284,16 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
     if (!pv_node && !check) {
         // 6. Reverse futility: far enough above beta that a few plies will not bring it down.
-        if (STRONG_STEP >= 5 && depth <= 8 && eval - (80 * depth - 60 * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
+        if (STRONG_STEP >= 5 && depth <= param(RFP_MAX_DEPTH) &&
+            eval - (param(RFP_MARGIN) * depth - param(RFP_IMPROVING) * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
             return eval;
 
         // 7. Null move: if passing still holds beta, a real move will too. Not
         //    twice in a row, not with only king and pawns (zugzwang).
-        if (STRONG_STEP >= 3 && depth >= 3 && eval >= beta && ss->static_eval >= beta && (ss - 1)->move != NO_MOVE &&
+        if (STRONG_STEP >= 3 && depth >= param(NMP_MIN_DEPTH) && eval >= beta && ss->static_eval >= beta && (ss - 1)->move != NO_MOVE &&
             has_non_pawn_material(pos, pos.side) && std::abs(beta) < SCORE_MATE_IN_MAX) {
-            const int r = 4 + depth / 4 + std::min((eval - beta) / 200, 3);
+            const int r = param(NMP_BASE) + depth / param(NMP_DEPTH_DIVISOR) +
+                          std::min((eval - beta) / param(NMP_EVAL_DIVISOR), param(NMP_EVAL_MAX));
             ss->move = NO_MOVE;
             ss->piece = 0;
             make_null(pos);
@@ -292,7 +306,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
     // 8. Without a move from the table, a deep node is searched a little
     //    shallower: its ordering is a guess anyway.
-    if (STRONG_STEP >= 7 && depth >= 4 && table_move == NO_MOVE && !check) --depth;
+    if (STRONG_STEP >= 7 && depth >= param(IIR_MIN_DEPTH) && table_move == NO_MOVE && !check) --depth;
 
     // 9. Check extension.
     if (check && ply < 2 * w.root_depth) ++depth;
@@ -331,16 +345,19 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         if (STRONG_STEP >= 5 && !root && best > -SCORE_MATE_IN_MAX && has_non_pawn_material(pos, pos.side)) {
             if (!tactical && !gives) {
                 // Late moves at low depth, and quiet moves that cannot lift alpha.
-                if (!pv_node && depth <= 8 && move_number >= (3 + depth * depth) / (2 - improving)) {
+                if (!pv_node && depth <= param(LMP_MAX_DEPTH) &&
+                    move_number >= (param(LMP_BASE) + depth * depth) / (2 - improving)) {
                     skip_quiets = true;
                     continue;
                 }
-                if (!check && depth <= 8 && ss->static_eval + 120 + 90 * depth <= alpha) {
+                if (!check && depth <= param(FUTILITY_MAX_DEPTH) &&
+                    ss->static_eval + param(FUTILITY_BASE) + param(FUTILITY_PER_DEPTH) * depth <= alpha) {
                     skip_quiets = true;
                     continue;
                 }
-                if (depth <= 8 && !see_ge(pos, m, -60 * depth)) continue;
-            } else if (depth <= 6 && !see_ge(pos, m, -30 * depth * depth)) {
+                if (depth <= param(SEE_QUIET_MAX_DEPTH) && !see_ge(pos, m, -param(SEE_QUIET_MARGIN) * depth)) continue;
+            } else if (depth <= param(SEE_CAPTURE_MAX_DEPTH) &&
+                       !see_ge(pos, m, -param(SEE_CAPTURE_MARGIN) * depth * depth)) {
                 continue;
             }
         }
@@ -355,7 +372,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         int score;
 
         // 12. Late moves first get a reduced, null-window look.
-        if (STRONG_STEP >= 4 && depth >= 3 && move_number > 1 + root && (!tactical || cut_node)) {
+        if (STRONG_STEP >= 4 && depth >= param(LMR_MIN_DEPTH) && move_number > 1 + root && (!tactical || cut_node)) {
             int r = reduction(depth, move_number);
             r += !pv_node;
             r += cut_node;
@@ -363,7 +380,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             r -= gives;
             if (!tactical) {
                 if (m == ss->killers[0] || m == ss->killers[1] || m == counter) --r;
-                r -= w.histories.butterfly[pos.side ^ 1][move_from(m)][move_to(m)] / 6000;
+                r -= w.histories.butterfly[pos.side ^ 1][move_from(m)][move_to(m)] / param(LMR_HISTORY_DIVISOR);
             }
             r = std::clamp(r, 0, new_depth - 1);
             score = -search<NON_PV>(w, ss + 1, ply + 1, -alpha - 1, -alpha, new_depth - r, true);
@@ -491,9 +508,9 @@ void iterate(Worker& w) {
             w.seldepth = 0;
             // Aspiration window around the last score.
             const int previous = w.root_moves[w.pv_index].previous_score;
-            int delta = 20;
+            int delta = param(ASPIRATION_DELTA);
             int alpha = -SCORE_INFINITE, beta = SCORE_INFINITE;
-            if (STRONG_STEP >= 6 && depth >= 5 && previous != -SCORE_INFINITE && std::abs(previous) < SCORE_MATE_IN_MAX) {
+            if (STRONG_STEP >= 6 && depth >= param(ASPIRATION_MIN_DEPTH) && previous != -SCORE_INFINITE && std::abs(previous) < SCORE_MATE_IN_MAX) {
                 alpha = std::max(previous - delta, -SCORE_INFINITE);
                 beta = std::min(previous + delta, SCORE_INFINITE);
             }

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "common/chess.h"
+#include "common/random.h"
 
 namespace strong {
 
@@ -16,14 +17,6 @@ struct ZobristKeys {
 };
 
 namespace zobrist_detail {
-
-// splitmix64: a fixed sequence, the same on every compiler and machine.
-constexpr std::uint64_t splitmix64(std::uint64_t& state) {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
 
 constexpr ZobristKeys build_keys() {
     ZobristKeys k{};
