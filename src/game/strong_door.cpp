@@ -176,9 +176,9 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     outcome.score = result.score;
     outcome.pv_length = std::min(result.pv_length, MAX_OUTCOME_PV);
     for (int i = 0; i < outcome.pv_length; ++i) outcome.pv[i] = to_text_move(result.pv[i]);
-    // A stopped search answers with what it has finished; a weaker setting
-    // may choose another of the lines.
-    strong::Move best = outcome.end == SearchEnd::STOPPED && result.pv_length > 0 ? result.pv[0] : result.best;
+    // The search's answer (what it has finished, when stopped); a weaker
+    // setting may choose another of the lines.
+    strong::Move best = result.best;
     if (limits.strength_elo > 0) best = strong::pick_with_skill(result, skill, next_choice());
     outcome.best = to_game_move(best);
     if (outcome.best != 0 && result.pv_length >= 2 && result.pv[0] == best) outcome.ponder = to_text_move(result.pv[1]);
