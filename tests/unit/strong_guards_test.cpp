@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -109,32 +110,44 @@ TEST_F(StrongGuards, HelperThreadsSearch) {
     set_threads(*engine_, 1);
 }
 
-// Mates that run through checks, where a side in check must never pass: a
-// null move there hands over a position whose king can be taken, which
-// ends the search in a crash or a false score. The searches run in a
-// child process, so that a crash fails this test alone, saying so.
+// A side in check must never pass: a null move there hands over a position
+// whose king can be taken, which ends the search in a crash or a false
+// score. Open positions full of checks and mates that run through checks
+// are searched in a child process, so that a crash fails this test alone,
+// saying so.
 TEST_F(StrongGuards, NoNullMoveInCheck) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    struct Case {
+    const char* const open_positions[] = {
+        "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+        "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9",
+        "2rq1rk1/pp1bppbp/2np1np1/8/3NP3/1BN1BP2/PPPQ2PP/2KR3R b - - 5 11",
+    };
+    struct Mate {
         const char* fen;
         int plies;
     };
-    const Case cases[] = {
+    const Mate mates[] = {
         {"2r3k1/5ppp/8/8/8/8/4RPPP/4Q1K1 w - - 0 1", 3},                          // Re8+ Rxe8 Qxe8#
         {"4q1k1/4rppp/8/8/8/8/5PPP/2R3K1 b - - 0 1", 3},                          // the same for Black
         {"r2qkb1r/pp2nppp/3p4/2pNN1B1/2BnP3/3P4/PPP2PPP/R2bK2R w KQkq - 1 1", 3},  // Nf6+ gxf6 Bxf7#
     };
-    const auto all_mates_found = [&] {
-        bool found = true;
-        for (const Case& c : cases) {
-            for (int depth = c.plies; depth <= c.plies + 5; ++depth) {
+    const auto sound = [&] {
+        bool ok = true;
+        for (const char* fen : open_positions) {
+            clear_hash(*engine_);
+            const Position pos = from_fen(fen);
+            const Result r = think(*engine_, pos, to_depth(8), {});
+            ok = ok && r.best != NO_MOVE && std::abs(r.score) < SCORE_MATE_IN_MAX;
+        }
+        for (const Mate& m : mates) {
+            for (int depth = m.plies; depth <= m.plies + 5; ++depth) {
                 clear_hash(*engine_);
-                found = found && think(*engine_, from_fen(c.fen), to_depth(depth), {}).score == SCORE_MATE - c.plies;
+                ok = ok && think(*engine_, from_fen(m.fen), to_depth(depth), {}).score == SCORE_MATE - m.plies;
             }
         }
-        return found;
+        return ok;
     };
-    EXPECT_EXIT(std::exit(all_mates_found() ? 0 : 1), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(std::exit(sound() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
 // The game's view of the strong search.
