@@ -7,7 +7,6 @@
 #include "board/position.h"
 #include "board/state.h"
 #include "board/zobrist.h"
-#include "common/fen.h"
 
 const char* load_fen(const char* text) {
     FenPosition fen;
@@ -42,7 +41,7 @@ const char* load_fen(const char* text) {
     return nullptr;
 }
 
-std::string position_to_fen() {
+FenPosition current_fen_position() {
     FenPosition fen;
     std::memcpy(fen.colour, square_color, sizeof fen.colour);
     std::memcpy(fen.piece, square_piece, sizeof fen.piece);
@@ -51,5 +50,7 @@ std::string position_to_fen() {
     fen.ep_square = ep_square;
     fen.halfmove_clock = halfmove_clock;
     fen.fullmove = 1;
-    return write_fen(fen);
+    return fen;
 }
+
+std::string position_to_fen() { return write_fen(current_fen_position()); }

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "common/fen.h"
+
 // Sets the global position from `fen` (four or six fields). Returns nullptr
 // on success, otherwise a message saying what is wrong; the position is then
 // exactly as it was. Castling rights whose king or rook is not at home are
@@ -9,3 +11,7 @@
 const char* load_fen(const char* fen);
 
 std::string position_to_fen();
+
+// The global position as FEN describes it (move number 1: the board does
+// not count moves).
+FenPosition current_fen_position();

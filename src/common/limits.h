@@ -12,6 +12,13 @@ enum class SearchKind { CLASSIC, STRONG };
 constexpr int MOVE_OVERHEAD_DEFAULT_MS = 50;
 constexpr int MOVE_OVERHEAD_MAX_MS = 5000;
 
+// The strengths a player can ask for: an Elo (UCI_Elo), or a Skill Level
+// from 0 to the top, which is full strength.
+constexpr int ELO_MIN = 1350;
+constexpr int ELO_MAX = 2200;
+constexpr int ELO_DEFAULT = 1800;
+constexpr int SKILL_LEVEL_MAX = 20;
+
 // Several lines (MultiPV) and the root moves "go searchmoves" may name.
 constexpr int MULTIPV_MAX = 256;
 constexpr int SEARCHMOVES_MAX = 256;

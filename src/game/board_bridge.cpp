@@ -3,18 +3,12 @@
 #include "game/board_bridge.h"
 
 #include <algorithm>
-#include <cstring>
 
+#include "board/fen.h"
 #include "board/position.h"
 
 bool copy_game_position(strong::Position& pos) {
-    FenPosition fen;
-    std::memcpy(fen.colour, square_color, sizeof fen.colour);
-    std::memcpy(fen.piece, square_piece, sizeof fen.piece);
-    fen.side = side_to_move;
-    fen.castling = castle_rights;
-    fen.ep_square = ep_square;
-    fen.halfmove_clock = halfmove_clock;
+    FenPosition fen = current_fen_position();
     // The classic board counts plies from its setup; keep the parity of the side to move.
     int game_ply = std::max(history_ply, 0);
     if ((game_ply & 1) != (side_to_move & 1)) ++game_ply;

@@ -82,9 +82,6 @@ void report(void* context, const strong::Report& line) {
 
 }  // namespace
 
-// The options offer exactly the range the levels are fitted over.
-static_assert(ELO_MIN == strong::SKILL_MIN_ELO && ELO_MAX == strong::SKILL_MAX_ELO);
-
 int strength_elo(bool limit_strength, int elo, int skill_level) {
     if (limit_strength) return std::clamp(elo, ELO_MIN, ELO_MAX);
     if (skill_level >= SKILL_LEVEL_MAX) return 0;

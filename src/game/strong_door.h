@@ -9,13 +9,6 @@ constexpr int HASH_MIN_MB = 1;
 constexpr int HASH_DEFAULT_MB = 16;
 constexpr int THREADS_MAX = 256;
 
-// The strengths a player can ask for: an Elo (UCI_Elo), or a Skill Level
-// from 0 to the top, which is full strength.
-constexpr int ELO_MIN = 1350;
-constexpr int ELO_MAX = 2200;
-constexpr int ELO_DEFAULT = 1800;
-constexpr int SKILL_LEVEL_MAX = 20;
-
 // The Elo to play at, 0 for full strength: `elo` when `limit_strength`,
 // else the Elo of a skill level below the top.
 int strength_elo(bool limit_strength, int elo, int skill_level);

@@ -31,12 +31,12 @@ constexpr Anchor ANCHORS[] = {
     {2000, 4, 196841, 23, 7},
     {2200, 4, 1000000, 0, 0},
 };
-static_assert(ANCHORS[0].elo == SKILL_MIN_ELO && std::end(ANCHORS)[-1].elo == SKILL_MAX_ELO);
+static_assert(ANCHORS[0].elo == ELO_MIN && std::end(ANCHORS)[-1].elo == ELO_MAX);
 
 }  // namespace
 
 Skill skill_for_elo(int elo) {
-    elo = std::clamp(elo, SKILL_MIN_ELO, SKILL_MAX_ELO);
+    elo = std::clamp(elo, ELO_MIN, ELO_MAX);
     int row = 0;
     while (ANCHORS[row + 1].elo < elo) ++row;
     const Anchor& low = ANCHORS[row];

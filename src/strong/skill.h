@@ -4,13 +4,10 @@
 #pragma once
 #include <cstdint>
 
+#include "common/limits.h"
 #include "strong/search.h"
 
 namespace strong {
-
-// The range of strengths offered, in Elo.
-constexpr int SKILL_MIN_ELO = 1350;
-constexpr int SKILL_MAX_ELO = 2200;
 
 struct Skill {
     std::uint64_t nodes;  // per move

@@ -18,34 +18,13 @@
 #include "strong/notation.h"
 #include "strong/search.h"
 #include "strong/time_manager.h"
+#include "strong_engine.h"
 
 namespace {
 
 using namespace strong;
 
-SearchLimits to_depth(int depth) {
-    SearchLimits limits;
-    limits.depth = depth;
-    return limits;
-}
-
-class StrongGuards : public testing::Test {
-protected:
-    static void SetUpTestSuite() { engine_ = new Engine; }
-    static void TearDownTestSuite() { delete engine_; }
-    void SetUp() override {
-        clear_hash(*engine_);
-        set_threads(*engine_, 1);
-    }
-    static Position from_fen(const char* fen) {
-        Position pos;
-        EXPECT_TRUE(set_fen(pos, fen)) << fen;
-        return pos;
-    }
-    static Engine* engine_;
-};
-
-Engine* StrongGuards::engine_ = nullptr;
+using StrongGuards = StrongEngineTest;
 
 struct Line {
     int multipv;

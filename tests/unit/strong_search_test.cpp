@@ -8,6 +8,7 @@
 #include <string>
 
 #include "strong/notation.h"
+#include "strong_engine.h"
 #include "strong/search.h"
 #include "strong/skill.h"
 #include "strong/time_manager.h"
@@ -16,34 +17,7 @@ namespace {
 
 using namespace strong;
 
-Position from_fen(const char* fen) {
-    Position pos;
-    EXPECT_TRUE(set_fen(pos, fen)) << fen;
-    return pos;
-}
-
-SearchLimits to_depth(int depth) {
-    SearchLimits limits;
-    limits.depth = depth;
-    return limits;
-}
-
-// One engine for the file: large, and its table is emptied between tests.
-class StrongSearch : public testing::Test {
-protected:
-    static void SetUpTestSuite() { engine_ = new Engine; }
-    static void TearDownTestSuite() { delete engine_; }
-    void SetUp() override {
-        clear_hash(*engine_);
-        set_threads(*engine_, 1);
-    }
-    static Result search(const char* fen, const SearchLimits& limits, const Hooks& hooks = {}) {
-        return think(*engine_, from_fen(fen), limits, hooks);
-    }
-    static Engine* engine_;
-};
-
-Engine* StrongSearch::engine_ = nullptr;
+using StrongSearch = StrongEngineTest;
 
 TEST_F(StrongSearch, MatesAreFoundAndScoredByTheirDistance) {
     struct Case {
@@ -243,7 +217,7 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
         result.line_moves[i] = static_cast<strong::Move>(i + 1);
         result.line_scores[i] = scores[i];
     }
-    const Skill weakest = skill_for_elo(SKILL_MIN_ELO);
+    const Skill weakest = skill_for_elo(ELO_MIN);
     ASSERT_LT(weakest.margin, 600);
     int picked[5] = {};
     constexpr int draws = 20000;
@@ -254,11 +228,11 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
     EXPECT_NEAR(static_cast<double>(picked[2]) / picked[1], expected_second, 0.05);
     EXPECT_NEAR(static_cast<double>(picked[3]) / picked[1], expected_third, 0.05);
     // Full strength has nothing to choose from; a mate is never given away.
-    EXPECT_GT(skill_for_elo(SKILL_MAX_ELO).nodes, 100 * weakest.nodes);
+    EXPECT_GT(skill_for_elo(ELO_MAX).nodes, 100 * weakest.nodes);
     result.line_scores[0] = SCORE_MATE - 5;
     EXPECT_EQ(pick_with_skill(result, weakest, 12345), 1);
     // Every step up searches at least as much and chooses no more loosely.
-    for (int elo = SKILL_MIN_ELO; elo < SKILL_MAX_ELO; elo += 5) {
+    for (int elo = ELO_MIN; elo < ELO_MAX; elo += 5) {
         const Skill lower = skill_for_elo(elo), higher = skill_for_elo(elo + 5);
         EXPECT_GE(higher.nodes, lower.nodes) << elo;
         EXPECT_LE(higher.margin, lower.margin) << elo;
@@ -266,7 +240,7 @@ TEST(StrongSkill, ChoicesStayWithinTheMarginAndFavourTheBetterMoves) {
         EXPECT_GE(higher.min_depth, lower.min_depth) << elo;
         EXPECT_GE(lower.min_depth, 3) << elo;
     }
-    EXPECT_EQ(skill_for_elo(SKILL_MAX_ELO).lines, 1);
+    EXPECT_EQ(skill_for_elo(ELO_MAX).lines, 1);
 }
 
 }  // namespace
