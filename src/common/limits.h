@@ -19,6 +19,12 @@ constexpr int ELO_MAX = 2200;
 constexpr int ELO_DEFAULT = 1800;
 constexpr int SKILL_LEVEL_MAX = 20;
 
+// The strong engine's table, in MB, and its threads.
+constexpr int HASH_MIN_MB = 1;
+constexpr int HASH_DEFAULT_MB = 16;
+constexpr int HASH_MAX_MB = 65536;
+constexpr int THREADS_MAX = 256;
+
 // Several lines (MultiPV) and the root moves "go searchmoves" may name.
 constexpr int MULTIPV_MAX = 256;
 constexpr int SEARCHMOVES_MAX = 256;

@@ -19,8 +19,9 @@
 
 namespace {
 
-// Made on first use, so that a game with the classic search alone never
-// takes the table's memory.
+// Made when a Hash is set, when the interface makes ready, or on first use,
+// so that a game with the classic search alone never takes the table's
+// memory and no search waits for its table.
 std::unique_ptr<strong::Engine> engine;
 int hash_mb = HASH_DEFAULT_MB;
 int threads = 1;
@@ -28,8 +29,8 @@ int threads = 1;
 strong::Engine& the_engine() {
     if (!engine) {
         engine = std::make_unique<strong::Engine>();
-        strong::set_hash(*engine, hash_mb);
         strong::set_threads(*engine, threads);
+        if (hash_mb != HASH_DEFAULT_MB && !strong::set_hash(*engine, hash_mb)) hash_mb = HASH_DEFAULT_MB;
     }
     return *engine;
 }
@@ -90,19 +91,28 @@ int strength_elo(bool limit_strength, int elo, int skill_level) {
 
 bool strong_set_hash_mb(int mb) {
     mb = std::clamp(mb, HASH_MIN_MB, strong_max_hash_mb());
-    if (engine && !strong::set_hash(*engine, mb)) {
+    const bool made = engine == nullptr;
+    if (!made && !strong::set_hash(*engine, mb)) {
         strong::clear_hash(*engine);
         return false;
     }
     hash_mb = mb;
+    // A new engine makes its table of hash_mb now, not in its first search.
+    the_engine();
     return true;
+}
+
+void strong_prepare() { the_engine(); }
+
+void strong_new_game() {
+    if (engine) strong::clear_hash(*engine);
 }
 
 int strong_max_hash_mb() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long page_size = sysconf(_SC_PAGE_SIZE);
     const long long half = pages > 0 && page_size > 0 ? static_cast<long long>(pages) * page_size / 2 / (1 << 20) : 1024;
-    return static_cast<int>(std::clamp<long long>(half, HASH_DEFAULT_MB, strong::TT_MAX_MB));
+    return static_cast<int>(std::clamp<long long>(half, HASH_DEFAULT_MB, HASH_MAX_MB));
 }
 
 void strong_clear_hash() {

@@ -4,18 +4,19 @@
 #pragma once
 #include "game/search_types.h"
 
-// The bounds of the strong engine's settings.
-constexpr int HASH_MIN_MB = 1;
-constexpr int HASH_DEFAULT_MB = 16;
-constexpr int THREADS_MAX = 256;
-
 // The Elo to play at, 0 for full strength: `elo` when `limit_strength`,
 // else the Elo of a skill level below the top.
 int strength_elo(bool limit_strength, int elo, int skill_level);
 
-// Hash in MB: false, with the old table kept, when the memory cannot be
-// had; the table is emptied either way.
+// Hash in MB, the table made and emptied at once: false, with the old
+// table kept (and emptied), when the memory cannot be had.
 bool strong_set_hash_mb(int mb);
+// The engine and its table made, if they are not yet, so that no search
+// waits for them ("isready", "ping").
+void strong_prepare();
+// A new game: the table and the histories emptied (nothing to do before
+// the engine is made).
+void strong_new_game();
 // The largest Hash worth offering on this machine: half its memory.
 int strong_max_hash_mb();
 void strong_clear_hash();

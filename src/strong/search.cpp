@@ -485,8 +485,8 @@ void sort_root_moves(Worker& w, int from, int to) {
 void iterate(Worker& w) {
     Engine& e = *w.engine;
     Frame* ss = w.frames + FRAME_OFFSET;
+    // The histories live on from move to move of a game; clear_hash empties them.
     for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}};
-    std::memset(&w.histories, 0, sizeof w.histories);
     w.completed_depth = 0;
     w.completed = w.root_moves[0];
     w.completed_lines = 0;
@@ -593,21 +593,27 @@ void stop_helpers(Engine& engine) {
 }  // namespace
 
 Engine::Engine() {
-    tt_resize(tt, 16);
+    tt_resize(tt, HASH_DEFAULT_MB);
     set_threads(*this, 1);
 }
 
 Engine::~Engine() { stop_helpers(*this); }
 
-bool set_hash(Engine& engine, int mb) { return tt_resize(engine.tt, mb); }
+// Making or emptying a large table takes every core the machine has, for
+// the moment it takes: it happens between games, not on the clock.
+int clearing_threads(const Engine& engine) {
+    return std::max(thread_count(engine), static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+bool set_hash(Engine& engine, int mb) { return tt_resize(engine.tt, mb, clearing_threads(engine)); }
 
 void clear_hash(Engine& engine) {
-    tt_clear(engine.tt);
+    tt_clear(engine.tt, clearing_threads(engine));
     for (auto& w : engine.workers) std::memset(&w->histories, 0, sizeof w->histories);
 }
 
 void set_threads(Engine& engine, int threads) {
-    threads = std::clamp(threads, 1, MAX_THREADS);
+    threads = std::clamp(threads, 1, THREADS_MAX);
     stop_helpers(engine);
     engine.workers.resize(static_cast<std::size_t>(threads));
     for (int i = 0; i < threads; ++i) {

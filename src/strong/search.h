@@ -20,7 +20,6 @@
 
 namespace strong {
 
-constexpr int MAX_THREADS = 256;
 constexpr int MAX_MULTIPV = MULTIPV_MAX;
 
 // One line of a finished iteration.
@@ -145,7 +144,9 @@ struct Engine {
 };
 
 // Hash in MB (false, the old table kept, when the memory cannot be had),
-// and emptied; threads from 1 to MAX_THREADS.
+// and emptied; clear_hash also forgets the threads' histories, which
+// otherwise live on from search to search (from move to move of a game);
+// threads from 1 to THREADS_MAX.
 bool set_hash(Engine& engine, int mb);
 void clear_hash(Engine& engine);
 void set_threads(Engine& engine, int threads);

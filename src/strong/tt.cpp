@@ -4,7 +4,16 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cstdlib>
 #include <new>
+#include <thread>
+#include <vector>
+
+#if defined(_WIN32)
+#include <malloc.h>
+#elif __has_include(<sys/mman.h>)
+#include <sys/mman.h>
+#endif
 
 namespace strong {
 
@@ -44,25 +53,71 @@ int worth(std::uint64_t data, int generation) {
     return data_depth(data) - 8 * age;
 }
 
+// Runs `work(first, last)` over [0, count) in `threads` slices at once.
+template <typename Work>
+void in_slices(std::size_t count, int threads, const Work& work) {
+    const std::size_t n = static_cast<std::size_t>(std::clamp(threads, 1, 64));
+    if (n == 1 || count < (std::size_t{1} << 16)) {
+        work(std::size_t{0}, count);
+        return;
+    }
+    std::vector<std::thread> slices;
+    for (std::size_t i = 0; i < n; ++i)
+        slices.emplace_back([&, i] { work(count * i / n, count * (i + 1) / n); });
+    for (std::thread& t : slices) t.join();
+}
+
+void* allocate_aligned(std::size_t alignment, std::size_t bytes) {
+#if defined(_WIN32)
+    return _aligned_malloc(bytes, alignment);
+#else
+    return std::aligned_alloc(alignment, bytes);
+#endif
+}
+
 }  // namespace
 
-bool tt_resize(TranspositionTable& tt, int mb) {
-    mb = std::clamp(mb, TT_MIN_MB, TT_MAX_MB);
-    const std::size_t count = (static_cast<std::size_t>(mb) << 20) / sizeof(TTBucket);
-    TTBucket* memory = new (std::nothrow) TTBucket[count];
+void TTMemoryFree::operator()(TTBucket* buckets) const {
+#if defined(_WIN32)
+    _aligned_free(buckets);
+#else
+    std::free(buckets);
+#endif
+}
+
+bool tt_resize(TranspositionTable& tt, int mb, int threads) {
+    mb = std::clamp(mb, HASH_MIN_MB, HASH_MAX_MB);
+    const std::size_t bytes = static_cast<std::size_t>(mb) << 20;
+    // Large pages make the first touch of each page, and the search's
+    // probes, much cheaper: aligned to them, and asked for where the system
+    // offers them.
+    constexpr std::size_t LARGE_PAGE = std::size_t{2} << 20;
+    const std::size_t alignment = bytes >= LARGE_PAGE ? LARGE_PAGE : alignof(TTBucket);
+    void* memory = allocate_aligned(alignment, (bytes + alignment - 1) / alignment * alignment);
     if (memory == nullptr) return false;
-    tt.buckets.reset(memory);
+#ifdef MADV_HUGEPAGE
+    if (alignment == LARGE_PAGE) madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    const std::size_t count = bytes / sizeof(TTBucket);
+    TTBucket* buckets = static_cast<TTBucket*>(memory);
+    // Making the buckets empties them, every page touched now rather than in a search.
+    in_slices(count, threads, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) new (&buckets[i]) TTBucket;
+    });
+    tt.buckets.reset(buckets);
     tt.bucket_count = count;
     tt.generation = 0;
     return true;
 }
 
-void tt_clear(TranspositionTable& tt) {
-    for (std::size_t i = 0; i < tt.bucket_count; ++i)
-        for (TTEntry& e : tt.buckets[i].entries) {
-            e.check.store(0, std::memory_order_relaxed);
-            e.data.store(0, std::memory_order_relaxed);
-        }
+void tt_clear(TranspositionTable& tt, int threads) {
+    in_slices(tt.bucket_count, threads, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i)
+            for (TTEntry& e : tt.buckets[i].entries) {
+                e.check.store(0, std::memory_order_relaxed);
+                e.data.store(0, std::memory_order_relaxed);
+            }
+    });
     tt.generation = 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "common/limits.h"
 #include "strong/move.h"
 #include "strong/zobrist.h"
 
@@ -44,20 +45,23 @@ struct alignas(64) TTBucket {
 };
 static_assert(sizeof(TTBucket) == 64);
 
+// The table's memory, allocated raw (aligned for large pages) and freed so.
+struct TTMemoryFree {
+    void operator()(TTBucket* buckets) const;
+};
+
 struct TranspositionTable {
-    std::unique_ptr<TTBucket[]> buckets;
+    std::unique_ptr<TTBucket[], TTMemoryFree> buckets;
     std::size_t bucket_count = 0;
     std::uint8_t generation = 0;  // six bits, advanced once a search
 };
 
-// The sizes Hash may take, in MB.
-constexpr int TT_MIN_MB = 1;
-constexpr int TT_MAX_MB = 65536;
-
-// Allocates `mb` megabytes (clamped to the range above), emptied. False,
-// with the old table kept, when the memory cannot be had.
-bool tt_resize(TranspositionTable& tt, int mb);
-void tt_clear(TranspositionTable& tt);
+// Allocates `mb` megabytes (clamped to HASH_MIN_MB..HASH_MAX_MB), emptied by
+// `threads` threads at once. False, with the old table kept, when the memory
+// cannot be had.
+bool tt_resize(TranspositionTable& tt, int mb, int threads = 1);
+// Empties the table, `threads` threads at once for a large one.
+void tt_clear(TranspositionTable& tt, int threads = 1);
 // A new search: older entries give way first.
 void tt_new_search(TranspositionTable& tt);
 

@@ -20,7 +20,7 @@ void print_identity(const UciSession& session) {
     std::printf("option name OwnBook type check default true\n");
     std::printf("option name BookFile type string default %s\n", session.book_path);
     std::printf("option name Ponder type check default false\n");
-    std::printf("option name Search type combo default classic var classic var strong\n");
+    std::printf("option name Search type combo default strong var classic var strong\n");
     std::printf("option name Hash type spin default %d min %d max %d\n", HASH_DEFAULT_MB, HASH_MIN_MB,
                 strong_max_hash_mb());
     std::printf("option name Clear Hash type button\n");
@@ -353,9 +353,11 @@ bool uci_carry_out_line(UciSession& session, const char* line) {
     if (std::strcmp(word, "uci") == 0) {
         print_identity(session);
     } else if (std::strcmp(word, "isready") == 0) {
+        strong_prepare();
         std::printf("readyok\n");
     } else if (std::strcmp(word, "ucinewgame") == 0) {
         game_new();
+        strong_new_game();
     } else if (std::strcmp(word, "position") == 0) {
         cmd_position(arguments);
     } else if (std::strcmp(word, "go") == 0) {

@@ -17,7 +17,7 @@ struct UciSession {
     bool quit = false;
     bool own_book = true;
     char book_path[4096] = "";
-    SearchKind kind = SearchKind::CLASSIC;
+    SearchKind kind = SearchKind::STRONG;
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
     int multipv = 1;
     bool limit_strength = false;  // UCI_LimitStrength: play at UCI_Elo

@@ -74,6 +74,7 @@ void cmd_time_v1(XboardSession& session, const char* line) {
 
 SearchLimits search_limits_v1(const XboardSession& session) {
     SearchLimits limits;
+    limits.kind = SearchKind::CLASSIC;
     limits.fixed_budget = true;
     limits.fixed_budget_ms = session.time_budget_ms;
     limits.depth = session.depth_limit;

@@ -25,6 +25,7 @@ namespace {
 // In analysis mode "new" only sets up the start position to analyse.
 void cmd_new(XboardSession& session, const char*) {
     game_new();
+    strong_new_game();
     session.engine_side = session.analysing ? EMPTY : BLACK;
     if (session.rules->resets_clock_on_new) reset_clock_for_new_game(session);
     position_changed(session);
@@ -82,6 +83,7 @@ void cmd_ping(XboardSession&, const char* line) {
         std::printf("Error (bad parameters): %s\n", line);
         return;
     }
+    strong_prepare();
     std::printf("pong %.*s\n", static_cast<int>(end - number), number);
 }
 
@@ -99,7 +101,7 @@ void cmd_book_moves(XboardSession&, const char*) { std::printf(" no list of book
 void print_features() {
     std::printf("feature done=0 myname=\"Tavrin %s\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n",
                 TAVRIN_VERSION);
-    std::printf("feature option=\"Search -combo *classic /// strong\"\n");
+    std::printf("feature option=\"Search -combo classic /// *strong\"\n");
     std::printf("feature option=\"Move Overhead -spin %d 0 %d\"\n", MOVE_OVERHEAD_DEFAULT_MS, MOVE_OVERHEAD_MAX_MS);
     std::printf("feature option=\"Clear Hash -button\"\n");
     std::printf("feature option=\"MultiPV -spin 1 1 %d\"\n", MULTIPV_MAX);

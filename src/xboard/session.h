@@ -54,8 +54,9 @@ struct XboardSession {
     bool post = false;        // thinking lines on the engine's turn
     bool quit = false;        // "quit", or the end of input heard during a search
 
-    // Protocol 2's options: which search, and what each move keeps back.
-    SearchKind kind = SearchKind::CLASSIC;
+    // Protocol 2's options: which search (protocol 1 always plays the
+    // classic one), and what each move keeps back.
+    SearchKind kind = SearchKind::STRONG;
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
     int multipv = 1;
     bool limit_strength = false;

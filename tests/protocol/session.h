@@ -100,6 +100,13 @@ public:
             if (line.compare(0, prefix.size(), prefix) == 0) return line;
         return "";
     }
+    // The next line that holds `part` anywhere, others passed over; "" on time-out.
+    std::string next_with(const std::string& part, int timeout_ms = 20000) {
+        std::string line;
+        while (engine_.read_line(line, timeout_ms))
+            if (line.find(part) != std::string::npos) return line;
+        return "";
+    }
     // The next line, whatever it is; "" on time-out.
     std::string next_line(int timeout_ms = 20000) {
         std::string line;

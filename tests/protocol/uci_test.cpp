@@ -16,7 +16,7 @@ const std::string IDENTITY =
     "option name OwnBook type check default true\n"
     "option name BookFile type string default book.book\n"
     "option name Ponder type check default false\n"
-    "option name Search type combo default classic var classic var strong\n"
+    "option name Search type combo default strong var classic var strong\n"
     "option name Hash type spin default 16 min 1 max <memory>\n"
     "option name Clear Hash type button\n"
     "option name Move Overhead type spin default 50 min 0 max 5000\n"
@@ -62,11 +62,12 @@ TEST(Uci, GoDepthSearchesExactlyAsSdInTheXboardFrontEnd) {
     };
     const std::string xboard_setup[] = {
         "force\ne2e4\nc7c5\ng1f3\n",
-        "xboard\nprotover 2\nsetboard r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n",
-        "xboard\nprotover 2\nsetboard 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1\n",
+        "xboard\nprotover 2\noption Search=classic\nsetboard r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n",
+        "xboard\nprotover 2\noption Search=classic\nsetboard 8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1\n",
     };
     for (int i = 0; i < 3; ++i) {
         UciEngine uci;
+        uci.send("setoption name Search value classic");
         uci.send(std::string("position ") + positions[i]);
         uci.send("go depth 5");
         const std::vector<std::string> lines = uci.lines_until("bestmove");
@@ -86,6 +87,7 @@ TEST(Uci, GoDepthSearchesExactlyAsSdInTheXboardFrontEnd) {
 
 TEST(Uci, InfoLinesMateScoresAndNoMoveAtAll) {
     UciEngine uci;
+    uci.send("setoption name Search value classic");
     uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
     uci.send("go depth 3");
     const std::vector<std::string> lines = uci.lines_until("bestmove");
@@ -94,6 +96,15 @@ TEST(Uci, InfoLinesMateScoresAndNoMoveAtAll) {
     EXPECT_EQ(lines[1].substr(0, 27), "info depth 2 score mate 1 t");
     EXPECT_EQ(lines[2], "bestmove d1d8");
     // Mated: no legal move at all.
+    uci.send("position fen 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
+    uci.send("go depth 3");
+    EXPECT_EQ(uci.next("bestmove"), "bestmove 0000");
+    // The strong search shows the mate the same way, and has no move either.
+    uci.send("setoption name Search value strong");
+    uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    uci.send("go depth 3");
+    EXPECT_TRUE(std::regex_search(uci.next("info"), std::regex(" score mate 1 ")));
+    EXPECT_EQ(uci.next("bestmove"), "bestmove d1d8");
     uci.send("position fen 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1");
     uci.send("go depth 3");
     EXPECT_EQ(uci.next("bestmove"), "bestmove 0000");
@@ -151,7 +162,7 @@ TEST(Uci, InfiniteAndPonderWaitForTheirReleaseEvenAfterAMate) {
     UciEngine uci;
     uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
     uci.send("go infinite");
-    EXPECT_NE(uci.next("info depth 2 score mate 1"), "");
+    EXPECT_NE(uci.next_with(" score mate 1 "), "");
     EXPECT_TRUE(uci.silent_for(300));
     uci.send("isready");
     EXPECT_EQ(uci.next_line(), "readyok");
@@ -159,7 +170,7 @@ TEST(Uci, InfiniteAndPonderWaitForTheirReleaseEvenAfterAMate) {
     EXPECT_EQ(uci.next_line(), "bestmove d1d8");
 
     uci.send("go ponder wtime 1000 btime 1000");
-    EXPECT_NE(uci.next("info depth 2 score mate 1"), "");
+    EXPECT_NE(uci.next_with(" score mate 1 "), "");
     EXPECT_TRUE(uci.silent_for(300));
     uci.send("ponderhit");
     EXPECT_EQ(uci.next("bestmove"), "bestmove d1d8");

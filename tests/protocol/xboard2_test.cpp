@@ -13,7 +13,7 @@ namespace {
 const std::string PROTOVER = "xboard\nprotover 2\n";
 const std::string FEATURES =
     "feature done=0 myname=\"Tavrin 1.7\" variants=\"normal\" setboard=1 ping=1 playother=1 usermove=0\n"
-    "feature option=\"Search -combo *classic /// strong\"\n"
+    "feature option=\"Search -combo classic /// *strong\"\n"
     "feature option=\"Move Overhead -spin 50 0 5000\"\n"
     "feature option=\"Clear Hash -button\"\n"
     "feature option=\"MultiPV -spin 1 1 256\"\n"
@@ -103,9 +103,13 @@ TEST(Xboard2, RepetitionIsClaimedAtTheThirdOccurrenceEvenByTheEnginesOwnMove) {
 }
 
 TEST(Xboard2, MateScoresReadAsMates) {
-    // White mates in one with Rd8, seen from depth 2 on.
-    const std::string out = session2("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\nsd 2\npost\ngo\n");
+    // White mates in one with Rd8, seen by the classic search from depth 2
+    // on, by the strong one at once.
+    std::string out = session2("option Search=classic\nsetboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\nsd 2\npost\ngo\n");
     EXPECT_TRUE(std::regex_search(out, std::regex("\n2 100001 \\d+ \\d+ d1d8\n"))) << out;
+    EXPECT_NE(out.find("move d1d8\n1-0 {White wins}\n"), std::string::npos) << out;
+    out = session2("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\nsd 2\npost\ngo\n");
+    EXPECT_TRUE(std::regex_search(out, std::regex("(^|\n)1 100001 \\d+ \\d+ d1d8\n"))) << out;
     EXPECT_NE(out.find("move d1d8\n1-0 {White wins}\n"), std::string::npos) << out;
     // A mated engine does not think any more.
     EXPECT_EQ(session2("setboard 3R2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1\nsd 2\npost\ngo\nping 1\n"), "pong 1\n");
@@ -180,7 +184,7 @@ TEST(Xboard2Listening, AnalysisSearchesWithoutEndAndStartsAgainAfterEveryChange)
     xb.send("undo");
     ASSERT_NE(xb.next("1 "), "");
     xb.send("setboard 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
-    EXPECT_NE(xb.next("2 100001"), "");  // finds the mate, and rests
+    EXPECT_NE(xb.next_with(" 100001 "), "");  // finds the mate, and rests
     xb.send("ping 5");
     EXPECT_EQ(xb.next_line(), "pong 5");
     EXPECT_TRUE(xb.silent_for(300));

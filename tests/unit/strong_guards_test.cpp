@@ -129,6 +129,25 @@ TEST_F(StrongGuards, NoNullMoveInCheck) {
     EXPECT_EXIT(std::exit(sound() ? 0 : 1), testing::ExitedWithCode(0), "");
 }
 
+// What a search learns about moves serves the next move of the same game;
+// a new game (clear_hash) starts from nothing.
+TEST_F(StrongGuards, HistoriesLiveOnUntilANewGame) {
+    const auto learned = [&] {
+        int entries = 0;
+        for (const auto& side : engine_->workers[0]->histories.butterfly)
+            for (const auto& from : side)
+                for (const std::int16_t entry : from) entries += entry != 0;
+        return entries;
+    };
+    search("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9", to_depth(7));
+    const int after_first = learned();
+    EXPECT_GT(after_first, 20);
+    search("r1bq1rk1/pp2bppp/2n1pn2/3P4/3P4/2N1PN2/PP3PPP/R2QKB1R b KQ - 0 9", to_depth(1));
+    EXPECT_GE(learned(), after_first / 2);
+    clear_hash(*engine_);
+    EXPECT_EQ(learned(), 0);
+}
+
 // The game's view of the strong search.
 class StrongDoorGuards : public testing::Test {
 protected:
