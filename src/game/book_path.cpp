@@ -3,12 +3,16 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 
 #include "board/zobrist.h"
+#include "common/random.h"
 #include "book/book.h"
 #include "book/polyglot.h"
 
@@ -22,6 +26,25 @@
 namespace {
 
 constexpr const char* BOOK_NAME = "book.book";
+
+// Set by the front ends whose book choice must not follow the clock's
+// second: each new seed then comes from the process's own entropy.
+bool seeded_independently = false;
+
+// A seed no other process shares: the system's entropy where it has some,
+// the clock in nanoseconds, and where this process's stack lies.
+std::uint32_t independent_seed() {
+    std::uint64_t state = static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    int here = 0;
+    state ^= reinterpret_cast<std::uintptr_t>(&here);
+    try {
+        std::random_device entropy;
+        state ^= (static_cast<std::uint64_t>(entropy()) << 32) ^ entropy();
+    } catch (...) {
+        // No entropy device: the clock and the address must do.
+    }
+    return static_cast<std::uint32_t>(splitmix64(state) >> 32);
+}
 
 PolyglotBook polyglot_book;
 BookKind book_kind = BookKind::NONE;
@@ -91,11 +114,18 @@ bool is_text_file(const char* path, bool* readable) {
 
 }  // namespace
 
+void game_seed_books_independently() {
+    seeded_independently = true;
+    seed_random(independent_seed());
+}
+
 const char* game_open_book(const char* path) {
     game_close_book();
     bool readable = false;
     if (is_text_file(path, &readable)) {
         if (!book_open(path)) return "cannot open the book file";
+        // Opening a text book seeds the choice from the clock; not here.
+        if (seeded_independently) seed_random(independent_seed());
         book_kind = BookKind::TEXT;
         return nullptr;
     }

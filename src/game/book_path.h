@@ -16,6 +16,11 @@ const char* shipped_book_path();
 // own text book (openings as lines of moves), or a Polyglot book.
 enum class BookKind { NONE, TEXT, POLYGLOT };
 
+// From now on the book's random choice is seeded from this process's own
+// entropy, so that engines started in the same second choose independently
+// (protocol 1 keeps its seed from the clock).
+void game_seed_books_independently();
+
 // Opens the book at `path` in place of any book open before. Returns
 // nullptr, or what is wrong with the file, and then there is no book.
 const char* game_open_book(const char* path);

@@ -57,7 +57,7 @@ SearchOutcome book_outcome(Move move) {
 
 // The strong search, after the text book when the game allows it.
 SearchOutcome strong_game_search(const SearchLimits& limits, const SearchHooks& hooks) {
-    if (limits.use_book && from_start_position && game_book_kind() == BookKind::TEXT) {
+    if (limits.use_book && limits.searchmove_count == 0 && from_start_position && game_book_kind() == BookKind::TEXT) {
         const Move book_move = book_probe();
         if (book_move != -1) return book_outcome(book_move);
     }
@@ -174,9 +174,10 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     const SearchKind kind = limits.strength_elo > 0 ? SearchKind::STRONG : limits.kind;
     running_kind = kind;
     running_limits = &limits;
-    root_move_total = game_legal_move_count();
+    root_move_total = limits.searchmove_count > 0 ? limits.searchmove_count : game_legal_move_count();
     // A Polyglot book knows positions, not games: any position may be in it.
-    if (limits.use_book && game_book_kind() == BookKind::POLYGLOT) {
+    // Neither book answers when the interface names the moves to search.
+    if (limits.use_book && limits.searchmove_count == 0 && game_book_kind() == BookKind::POLYGLOT) {
         const Move book_move = polyglot_book_move();
         if (book_move != -1) return book_outcome(book_move);
     }
@@ -197,7 +198,12 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     search_stop_context = &search;
     iteration_reporter = note_iteration;
     iteration_report_context = &search;
-    book_allowed = limits.use_book && from_start_position && game_book_kind() == BookKind::TEXT;
+    book_allowed = limits.use_book && limits.searchmove_count == 0 && from_start_position &&
+                   game_book_kind() == BookKind::TEXT;
+    allowed_root_move_count = 0;
+    for (int i = 0; i < limits.searchmove_count && i < ALLOWED_ROOT_MOVES_MAX; ++i)
+        if (const Move move = game_move_named(limits.searchmoves[i]))
+            allowed_root_moves[allowed_root_move_count++] = move;
 
     choose_move(OUTPUT_THINKING);
 
@@ -210,6 +216,7 @@ SearchOutcome game_search(const SearchLimits& limits, const SearchHooks& hooks) 
     iteration_reporter = nullptr;
     iteration_report_context = nullptr;
     book_allowed = true;
+    allowed_root_move_count = 0;
     running_limits = nullptr;
 
     // 3. Why it ended, and the move that follows from that.
@@ -283,6 +290,24 @@ int game_side_to_move() { return side_to_move; }
 int game_ply() { return history_ply; }
 
 const char* game_move_text(Move move) { return move_to_text(move); }
+
+Move game_move_named(const MoveName& name) {
+    for (int i = 0; i < ply_first_move[1]; ++i) {
+        const Move move = move_list[i].move;
+        const int promotion = (move_flags(move) & MOVE_PROMOTION) ? move_promotion(move) : EMPTY;
+        if (move_from(move) != name.from || move_to(move) != name.to || promotion != name.promotion) continue;
+        if (!make_move(move)) return 0;
+        unmake_move();
+        return move;
+    }
+    return 0;
+}
+
+MoveName game_move_name(Move move) {
+    const int promotion = (move_flags(move) & MOVE_PROMOTION) ? move_promotion(move) : EMPTY;
+    return {static_cast<std::int8_t>(move_from(move)), static_cast<std::int8_t>(move_to(move)),
+            static_cast<std::int8_t>(promotion)};
+}
 
 Move game_find_move(const char* text) {
     const int index = parse_move_text(text);

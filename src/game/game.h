@@ -56,6 +56,11 @@ const char* game_move_text(Move move);
 // checked: 0 when it names none, or only an illegal one.
 Move game_find_move(const char* text);
 
+// A legal move of the game position by its squares and promotion, 0 for
+// none; and a move's name, as either search matches it.
+Move game_move_named(const MoveName& name);
+MoveName game_move_name(Move move);
+
 // Sets the position from FEN; the game starts anew from it, so nothing can
 // be taken back past it. Returns nullptr, or what is wrong (nothing changes).
 const char* game_set_fen(const char* fen);

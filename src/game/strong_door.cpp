@@ -163,6 +163,9 @@ SearchOutcome strong_search(const SearchLimits& limits, const SearchHooks& hooks
     // the margin of the per-move clock, and a weaker setting's budget.
     SearchLimits l = limits;
     if (l.move_time_ms < 0 && l.seconds_per_move >= 0) l.move_time_ms = budget_per_move(l.seconds_per_move);
+    // A mate in N moves lies 2N - 1 plies deep; the strong search, which
+    // reduces and prunes, looks a few plies further before it gives up.
+    if (l.mate > 0) l.depth = std::min(l.depth > 0 ? l.depth : strong::MAX_SEARCH_PLY - 1, 2 * l.mate + 4);
     strong::Skill skill{};
     if (limits.strength_elo > 0) {
         skill = strong::skill_for_elo(limits.strength_elo);

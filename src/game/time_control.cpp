@@ -53,5 +53,9 @@ ClassicControl classic_control(const SearchLimits& limits) {
         control.depth = MAX_PLY - 1;
     else
         control.depth = limits_are_timed(limits) && limits.nodes == 0 ? DEPTH_FOR_TIME : DEEPEST_CLASSIC_DEPTH;
+    // A mate in N moves lies 2N - 1 plies deep, and its last position needs
+    // a ply of its own to be seen without moves: the classic search, which
+    // prunes nothing, has looked at every line of N moves at depth 2N.
+    if (limits.mate > 0) control.depth = std::min(control.depth, 2 * limits.mate);
     return control;
 }

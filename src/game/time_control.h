@@ -41,5 +41,6 @@ struct ClassicControl {
 // always kept: protocol 1's own budget and depth as they are; otherwise the
 // time per move from the move time, the seconds per move or the clock, and
 // the interface's depth, or the depth a time control allows when only time
-// bounds the search, or the classic board's deepest ply in an analysis.
+// bounds the search, or the classic board's deepest ply in an analysis; no
+// deeper than a mate asked for needs.
 ClassicControl classic_control(const SearchLimits& limits);

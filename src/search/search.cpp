@@ -12,6 +12,8 @@ int pv_length[MAX_PLY];
 int follow_pv;
 std::uint64_t node_count;
 int root_moves_searched;
+int allowed_root_move_count;
+Move allowed_root_moves[ALLOWED_ROOT_MOVES_MAX];
 
 namespace {
 
@@ -27,6 +29,13 @@ constexpr int LAST_HISTORY_PLY = HISTORY_SIZE - 1;
 inline void count_node() {
     ++node_count;
     if ((node_count & 1023) == 0) poll_clock();
+}
+
+// Whether the root may play `move`: every move unless the game layer named some.
+bool allowed_at_root(Move move) {
+    for (int i = 0; i < allowed_root_move_count; ++i)
+        if (allowed_root_moves[i] == move) return true;
+    return allowed_root_move_count == 0;
 }
 
 // Copies the child's line behind `move` into this ply's row.
@@ -71,6 +80,7 @@ int alpha_beta(int alpha, int beta, int depth) {
     for (int i = ply_first_move[p]; i < ply_first_move[p + 1]; ++i) {
         pick_next_move(i);
         const Move move = move_list[i].move;
+        if (p == 0 && allowed_root_move_count != 0 && !allowed_at_root(move)) continue;
         if (!make_move(move)) continue;
         has_legal_move = true;
         const int score = -alpha_beta(-beta, -alpha, depth - 1);

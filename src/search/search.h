@@ -17,6 +17,12 @@ extern std::uint64_t node_count;
 // Legal root moves searched so far in the current iteration, for status reports.
 extern int root_moves_searched;
 
+// The root moves the search may play ("go searchmoves"), when
+// allowed_root_move_count > 0; written by the game layer around a search.
+constexpr int ALLOWED_ROOT_MOVES_MAX = 256;
+extern int allowed_root_move_count;
+extern Move allowed_root_moves[ALLOWED_ROOT_MOVES_MAX];
+
 // Fail-hard negamax to `depth` plies (0 or more) from side_to_move's view,
 // extended by one at a node in check. Returns beta on a cut-off, alpha when
 // every move fails low, and draw, mate or static scores as they are. A call

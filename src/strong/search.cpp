@@ -559,8 +559,10 @@ void iterate(Worker& w) {
             e.stopped_by_limit = true;  // time enough for no more
             break;
         }
-        // A forced mate found within the depth needs no deeper look.
+        // A forced mate found within the depth needs no deeper look; nor does
+        // a mate as short as the one asked for.
         if (std::abs(best.score) >= SCORE_MATE_IN_MAX && SCORE_MATE - std::abs(best.score) <= depth) break;
+        if (e.limits.mate > 0 && best.score >= SCORE_MATE - (2 * e.limits.mate - 1)) break;
     }
 }
 
@@ -652,9 +654,23 @@ Result think(Engine& engine, const Position& root, const SearchLimits& limits, c
     e.poll_mask = limits.nodes != 0 && limits.nodes < 65536 ? 63 : 1023;
     tt_new_search(e.tt);
 
-    // 2. Every worker gets the root and its legal moves.
+    // 2. Every worker gets the root and its legal moves, those the limits name
+    //    when they name any.
     MoveList legal;
     generate_all(root, legal);
+    if (limits.searchmove_count > 0) {
+        int kept = 0;
+        for (int i = 0; i < legal.count; ++i) {
+            const Move m = legal.moves[i];
+            const bool named = std::any_of(limits.searchmoves, limits.searchmoves + limits.searchmove_count,
+                                           [m](const MoveName& n) {
+                                               return n.from == move_from(m) && n.to == move_to(m) &&
+                                                      n.promotion == promotion_piece(m);
+                                           });
+            if (named) legal.moves[kept++] = m;
+        }
+        if (kept > 0) legal.count = kept;
+    }
     for (auto& wp : e.workers) {
         Worker& w = *wp;
         w.pos = root;

@@ -135,7 +135,7 @@ void wait_until_released(UciSession& session) {
 
 void cmd_go(UciSession& session, const char* arguments) {
     SearchLimits& limits = session.limits;
-    limits = read_go(arguments, game_side_to_move());
+    limits = read_go(arguments, game_side_to_move(), true);
     // The book only for a real move.
     limits.use_book = session.own_book && !limits.ponder && !limits.infinite;
     limits.kind = session.kind;
@@ -288,10 +288,32 @@ void cmd_setoption(UciSession& session, const char* arguments) {
 
 }  // namespace
 
-SearchLimits read_go(const char* arguments, int side) {
+namespace {
+
+// The words of "go" that take a number, and the two that stand alone; a
+// word of "searchmoves" is a move until one of these comes.
+constexpr const char* GO_WORDS[] = {"wtime", "btime", "winc", "binc",  "movestogo", "depth",
+                                    "nodes", "mate",  "movetime", "infinite", "ponder", "searchmoves"};
+
+bool is_go_word(const char* token) {
+    for (const char* word : GO_WORDS)
+        if (std::strcmp(token, word) == 0) return true;
+    return false;
+}
+
+// Coordinate text in shape: four characters, or five with a piece letter.
+bool shaped_like_a_move(const char* token) {
+    const std::size_t length = std::strlen(token);
+    return length == 4 || (length == 5 && std::strchr("nbrqNBRQ", token[4]) != nullptr);
+}
+
+}  // namespace
+
+SearchLimits read_go(const char* arguments, int side, bool report) {
     SearchLimits limits;
     char token[64];
     const char* p = arguments;
+    bool named_moves = false;
     while (next_token(p, token, sizeof token)) {
         if (std::strcmp(token, "infinite") == 0) {
             limits.infinite = true;
@@ -301,14 +323,28 @@ SearchLimits read_go(const char* arguments, int side) {
             limits.ponder = true;
             continue;
         }
+        if (std::strcmp(token, "searchmoves") == 0) {
+            // 1. The moves named, up to the next word of "go"; what is no
+            //    legal move here is dropped, and said so.
+            named_moves = true;
+            for (const char* q = p; next_token(q, token, sizeof token) && !is_go_word(token); p = q) {
+                const Move move = shaped_like_a_move(token) ? game_find_move(token) : 0;
+                if (move == 0 || limits.searchmove_count == SEARCHMOVES_MAX) {
+                    if (report) std::printf("info string searchmoves: %.20s is no legal move here; dropped\n", token);
+                    continue;
+                }
+                const MoveName name = game_move_name(move);
+                bool repeated = false;
+                for (int i = 0; i < limits.searchmove_count; ++i)
+                    repeated = repeated || (limits.searchmoves[i].from == name.from && limits.searchmoves[i].to == name.to &&
+                                            limits.searchmoves[i].promotion == name.promotion);
+                if (!repeated) limits.searchmoves[limits.searchmove_count++] = name;
+            }
+            continue;
+        }
         const bool own_clock = std::strcmp(token, side == WHITE ? "wtime" : "btime") == 0;
         const bool own_increment = std::strcmp(token, side == WHITE ? "winc" : "binc") == 0;
-        const bool numbered = own_clock || own_increment || std::strcmp(token, "wtime") == 0 ||
-                              std::strcmp(token, "btime") == 0 || std::strcmp(token, "winc") == 0 ||
-                              std::strcmp(token, "binc") == 0 || std::strcmp(token, "movestogo") == 0 ||
-                              std::strcmp(token, "depth") == 0 || std::strcmp(token, "nodes") == 0 ||
-                              std::strcmp(token, "movetime") == 0;
-        if (!numbered) continue;
+        if (!is_go_word(token)) continue;
         const char* q = p;
         char number[64];
         std::int64_t value;
@@ -326,12 +362,21 @@ SearchLimits read_go(const char* arguments, int side) {
             limits.nodes = value > 0 ? static_cast<std::uint64_t>(value) : 0;
         } else if (std::strcmp(token, "movetime") == 0) {
             limits.move_time_ms = value >= 0 ? value : -1;
+        } else if (std::strcmp(token, "mate") == 0) {
+            if (value >= 1)
+                limits.mate = static_cast<int>(std::min<std::int64_t>(value, 100));
+            else if (report)
+                std::printf("info string go mate takes a number of moves from 1, not %lld; ignored\n",
+                            static_cast<long long>(value));
         }
     }
+    if (named_moves && limits.searchmove_count == 0 && report)
+        std::printf("info string searchmoves names no legal move here; every move is searched\n");
     return limits;
 }
 
 void uci_start(UciSession& session) {
+    game_seed_books_independently();
     std::snprintf(session.book_path, sizeof session.book_path, "%s", shipped_book_path());
     game_new();
 }

@@ -31,10 +31,11 @@ struct UciSession {
 
 // The limits that the words after "go" give a search for `side` to move:
 // its own clock and increment, the moves to go, the move time, depth,
-// nodes, "infinite" and "ponder". A number that is missing or does not read
-// leaves its field alone; an overdrawn clock or a negative increment counts
-// as none left.
-SearchLimits read_go(const char* arguments, int side);
+// nodes, a mate to find, "infinite", "ponder" and the moves to search. A
+// number that is missing or does not read leaves its field alone; an
+// overdrawn clock or a negative increment counts as none left. With
+// `report`, a move or a mate refused is said in an info string.
+SearchLimits read_go(const char* arguments, int side, bool report = false);
 
 // Readies a session: the book it names, and a new game.
 void uci_start(UciSession& session);

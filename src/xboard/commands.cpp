@@ -177,6 +177,7 @@ void cmd_protover(XboardSession& session, const char* line, const char* word) {
         return;
     }
     session.rules = &PROTOCOL_2;
+    game_seed_books_independently();
     print_features();
 }
 

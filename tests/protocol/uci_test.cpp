@@ -2,7 +2,9 @@
 // isready, ponderhit and quit heard during a search, and bad input.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -263,6 +265,97 @@ TEST(Uci, HeavyInputDuringASearchIsAnsweredAndOversizedLinesAreDropped) {
     EXPECT_EQ(uci.lines_until("readyok"),
               (std::vector<std::string>{"info string unknown command " + std::string(40, 'x'),
                                         "info string line too long, ignored", "readyok"}));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+// "go searchmoves" restricts the root in both searches; what is no legal
+// move is dropped and said so, and with nothing left every move is searched.
+TEST(Uci, SearchmovesRestrictsTheRootInBothSearches) {
+    UciEngine uci;
+    uci.send("setoption name OwnBook value false");
+    for (const char* search : {"strong", "classic"}) {
+        uci.send(std::string("setoption name Search value ") + search);
+        uci.send("position startpos");
+        uci.send("go depth 6 searchmoves a2a3 h2h3");
+        const std::string best = uci.next("bestmove");
+        EXPECT_TRUE(best.substr(0, 13) == "bestmove a2a3" || best.substr(0, 13) == "bestmove h2h3") << search << best;
+        uci.send("go depth 3 searchmoves e2e5 g1f3 zz9");
+        EXPECT_EQ(uci.next("info string"), "info string searchmoves: e2e5 is no legal move here; dropped");
+        EXPECT_EQ(uci.next("info string"), "info string searchmoves: zz9 is no legal move here; dropped");
+        EXPECT_EQ(uci.next("bestmove").substr(0, 13), "bestmove g1f3") << search;
+        uci.send("go depth 2 searchmoves e7e5");
+        EXPECT_EQ(uci.next("info string"), "info string searchmoves: e7e5 is no legal move here; dropped");
+        EXPECT_EQ(uci.next("info string"), "info string searchmoves names no legal move here; every move is searched");
+        EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+        // Without searchmoves the book answers again, and the root is whole.
+        uci.send("position startpos moves e2e4 e7e5 g1f3 b8c6 f1b5 a7a6");
+        uci.send("go depth 4 searchmoves b5a4 b5c6");
+        const std::string bishop = uci.next("bestmove");
+        EXPECT_TRUE(bishop.substr(0, 13) == "bestmove b5a4" || bishop.substr(0, 13) == "bestmove b5c6") << bishop;
+    }
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+// "go mate N" ends once a mate in N or fewer is found, and by itself where
+// there is none; a mate of no moves is refused.
+TEST(Uci, GoMateEndsAtTheMateOrWhereNoneCanBe) {
+    UciEngine uci;
+    uci.send("setoption name OwnBook value false");
+    for (const char* search : {"strong", "classic"}) {
+        uci.send(std::string("setoption name Search value ") + search);
+        uci.send("position fen r1b1kbnr/pppp1ppp/2n5/4p3/2B1P3/5Q2/PPPP1PPP/RNB1K1NR w KQkq - 2 3");
+        uci.send("go mate 2");
+        EXPECT_NE(uci.next_with(" score mate "), "") << search;
+        EXPECT_EQ(uci.next("bestmove").substr(0, 13), "bestmove f3f7") << search;
+        uci.send("position startpos");
+        uci.send("go mate 2");
+        EXPECT_TRUE(std::regex_match(uci.next("bestmove", 30000), bestmove)) << search;
+        uci.send("go mate 0 depth 1");
+        EXPECT_EQ(uci.next("info string"), "info string go mate takes a number of moves from 1, not 0; ignored");
+        EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+    }
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+// Engines started in the same second choose their book moves each for
+// itself: a book of 64 equally likely two-move lines gives six engines at
+// least three different lines (with one seed per second, at most two).
+TEST(Uci, EnginesStartedTogetherChooseTheirBookMovesIndependently) {
+    std::string book;
+    for (const char white : std::string("abcdefgh"))
+        for (const char black : std::string("abcdefgh"))
+            book += std::string{white} + "2" + white + "3 " + black + "7" + black + "6\n";
+    std::vector<std::unique_ptr<UciEngine>> engines;
+    for (int i = 0; i < 6; ++i) engines.push_back(std::make_unique<UciEngine>(book));
+    std::set<std::string> lines;
+    for (auto& uci : engines) {
+        uci->send("position startpos");
+        uci->send("go depth 1");
+        const std::string white = uci->next("bestmove").substr(9, 4);
+        uci->send("position startpos moves " + white);
+        uci->send("go depth 1");
+        lines.insert(white + " " + uci->next("bestmove").substr(9, 4));
+        EXPECT_EQ(uci->quit(), 0);
+    }
+    EXPECT_GE(lines.size(), 3u);
+}
+
+// The table is made when it is asked for and ready when "readyok" says so.
+TEST(Uci, HashIsReadyBeforeReadyok) {
+    UciEngine uci;
+    uci.send("setoption name Hash value 64");
+    uci.send("isready");
+    EXPECT_EQ(uci.next_line(), "readyok");
+    uci.send("setoption name Hash value 0");
+    uci.send("setoption name Hash value 99999999");
+    EXPECT_EQ(uci.next("info string").substr(0, 27), "info string Hash takes 1 to");
+    EXPECT_EQ(uci.next("info string").substr(0, 27), "info string Hash takes 1 to");
+    uci.send("ucinewgame");
+    uci.send("isready");
+    EXPECT_EQ(uci.next_line(), "readyok");
+    uci.send("position startpos moves e2e4");
+    uci.send("go depth 4");
+    EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
     EXPECT_EQ(uci.quit(), 0);
 }
 
