@@ -23,8 +23,10 @@ int capture_score(const Position& pos, const Histories& h, Move m) {
     return score - piece_type(moved);
 }
 
-int quiet_score(const Position& pos, const Histories& h, Move m) {
-    return h.butterfly[pos.side][move_from(m)][move_to(m)];
+// Quiescence knows no earlier moves: the move's own history alone there.
+int quiet_score(const MovePicker& mp, Move m) {
+    if (mp.continuations[0] == nullptr) return mp.histories->butterfly[mp.pos->side][move_from(m)][move_to(m)];
+    return quiet_history(*mp.pos, *mp.histories, mp.continuations, m);
 }
 
 // Moves the best-scored first: selection, since a cut-off usually comes early.
@@ -49,9 +51,11 @@ bool offered_before(const MovePicker& mp, Move m) {
 }  // namespace
 
 void init_picker(MovePicker& mp, const Position& pos, const Histories& h, Move table_move, const Move killers[2],
-                 Move counter) {
+                 Move counter, const PieceToHistory* const continuations[2]) {
     mp.pos = &pos;
     mp.histories = &h;
+    mp.continuations[0] = continuations[0];
+    mp.continuations[1] = continuations[1];
     mp.quiescence = false;
     mp.quiet_checks = false;
     mp.table_move = is_usable(pos, table_move) ? table_move : NO_MOVE;
@@ -81,6 +85,7 @@ void init_quiescence_picker(MovePicker& mp, const Position& pos, const Histories
     mp.pos = &pos;
     mp.histories = &h;
     mp.quiescence = true;
+    mp.continuations[0] = mp.continuations[1] = nullptr;
     mp.quiet_checks = quiet_checks && STRONG_STEP >= 7;
     mp.killers[0] = mp.killers[1] = mp.counter = NO_MOVE;
     mp.count = mp.next = mp.bad_count = mp.bad_next = 0;
@@ -142,7 +147,7 @@ Move next_move(MovePicker& mp, bool skip_quiets) {
             case PickStage::QUIETS_INIT:
                 mp.count = skip_quiets ? 0 : static_cast<int>(generate_quiets(pos, mp.moves) - mp.moves);
                 mp.next = 0;
-                for (int i = 0; i < mp.count; ++i) mp.scores[i] = quiet_score(pos, h, mp.moves[i]);
+                for (int i = 0; i < mp.count; ++i) mp.scores[i] = quiet_score(mp, mp.moves[i]);
                 mp.stage = PickStage::QUIETS;
                 break;
 
@@ -164,7 +169,7 @@ Move next_move(MovePicker& mp, bool skip_quiets) {
                 mp.next = 0;
                 for (int i = 0; i < mp.count; ++i) {
                     const Move m = mp.moves[i];
-                    mp.scores[i] = is_tactical(pos, m) ? (1 << 20) + capture_score(pos, h, m) : quiet_score(pos, h, m);
+                    mp.scores[i] = is_tactical(pos, m) ? (1 << 20) + capture_score(pos, h, m) : quiet_score(mp, m);
                 }
                 mp.stage = PickStage::EVASIONS;
                 break;

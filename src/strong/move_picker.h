@@ -13,12 +13,23 @@ namespace strong {
 // History scores stay within this bound in size (the gravity of updates).
 constexpr int HISTORY_MAX = 16384;
 
-// What a search thread learns about quiet moves as it goes.
+// How good a quiet move has been after one particular earlier move: by the
+// moving piece code and target.
+using PieceToHistory = std::int16_t[16][64];
+
+// What a search thread learns about moves as it goes.
 struct Histories {
     std::int16_t butterfly[2][64][64];  // side to move, from, to
     Move counter[16][64];               // the reply to a move: by its piece code and target
     std::int16_t capture[16][64][6];    // moving piece code, target, captured piece
+    // After a move (its piece code and target), how each quiet move did one
+    // or two plies later. [0][0], a white pawn on a8, never a real move,
+    // stands for "no move" (a null move, or before the root).
+    PieceToHistory continuation[16][64];
 };
+
+// The continuation entry that stands for no earlier move.
+inline PieceToHistory* no_continuation(Histories& h) { return &h.continuation[0][0]; }
 
 // Raises (bonus > 0) or lowers an entry, more slowly near the bound.
 inline void update_history(std::int16_t& entry, int bonus) {
@@ -51,6 +62,7 @@ struct MovePicker {
     Move table_move;
     Move killers[2];
     Move counter;
+    const PieceToHistory* continuations[2];
     PickStage stage;
     bool quiescence;
     bool quiet_checks;  // quiescence: quiet moves that give check, after the captures
@@ -64,8 +76,18 @@ struct MovePicker {
 };
 
 // For a node of the main search; in check, only evasions, best first.
+// Quiet moves are ordered by their history with the continuation histories
+// of the moves one and two plies before (`continuations`).
 void init_picker(MovePicker& mp, const Position& pos, const Histories& h, Move table_move, const Move killers[2],
-                 Move counter);
+                 Move counter, const PieceToHistory* const continuations[2]);
+
+// A quiet move's history: its own, and after each of the two moves before.
+inline int quiet_history(const Position& pos, const Histories& h, const PieceToHistory* const continuations[2],
+                         Move m) {
+    const int piece = pos.board[move_from(m)];
+    return h.butterfly[pos.side][move_from(m)][move_to(m)] + (*continuations[0])[piece][move_to(m)] +
+           (*continuations[1])[piece][move_to(m)];
+}
 // For quiescence: the table's move if it is a capture or promotion, then
 // captures and queen promotions, then (with `quiet_checks`) quiet moves that
 // give check; in check, every evasion.

@@ -28,7 +28,7 @@ constexpr bool TUNING = TAVRIN_TUNING != 0;
 enum Param : int {
     LMR_BASE_PERCENT,        // late-move reduction: base + ln(depth) ln(moves) / divisor, in hundredths
     LMR_DIVISOR_PERCENT,
-    LMR_HISTORY_DIVISOR,     // a quiet move's history takes one ply off or on per this much
+    LMR_HISTORY_DIVISOR,     // a quiet move's history (its own and after the two moves before) takes one ply off or on per this much
     LMR_MIN_DEPTH,
     HISTORY_BONUS_PER_DEPTH, // a cut-off's bonus: per depth less the offset, at most the cap
     HISTORY_BONUS_OFFSET,
@@ -48,6 +48,8 @@ enum Param : int {
     FUTILITY_MAX_DEPTH,      // quiet moves pruned when eval + base + per-depth margin stays below alpha
     FUTILITY_BASE,
     FUTILITY_PER_DEPTH,
+    HISTORY_PRUNE_MAX_DEPTH, // quiet moves whose history is below -margin * depth pruned
+    HISTORY_PRUNE_MARGIN,
     SEE_QUIET_MAX_DEPTH,     // quiet moves losing more than margin * depth pruned
     SEE_QUIET_MARGIN,
     SEE_CAPTURE_MAX_DEPTH,   // captures and checks losing more than margin * depth^2 pruned
@@ -67,7 +69,7 @@ struct ParamSpec {
 inline constexpr ParamSpec PARAM_SPECS[] = {
     {"LmrBasePercent", 80, 0, 200},
     {"LmrDivisorPercent", 230, 150, 400},
-    {"LmrHistoryDivisor", 6000, 2000, 16000},
+    {"LmrHistoryDivisor", 8192, 2000, 24000},
     {"LmrMinDepth", 3, 2, 5},
     {"HistoryBonusPerDepth", 170, 50, 400},
     {"HistoryBonusOffset", 100, 0, 400},
@@ -87,6 +89,8 @@ inline constexpr ParamSpec PARAM_SPECS[] = {
     {"FutilityMaxDepth", 8, 4, 12},
     {"FutilityBase", 120, 40, 250},
     {"FutilityPerDepth", 90, 40, 200},
+    {"HistoryPruneMaxDepth", 3, 1, 6},
+    {"HistoryPruneMargin", 2048, 512, 8192},
     {"SeeQuietMaxDepth", 8, 4, 12},
     {"SeeQuietMargin", 60, 20, 150},
     {"SeeCaptureMaxDepth", 6, 3, 10},

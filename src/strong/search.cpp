@@ -122,9 +122,16 @@ void reward_quiet(Worker& w, Frame* ss, Move best, int depth, const Move* tried,
     const Frame* previous = ss - 1;
     if (previous->move != NO_MOVE) h.counter[previous->piece][move_to(previous->move)] = best;
     const int bonus = history_bonus(depth);
-    update_history(h.butterfly[side][move_from(best)][move_to(best)], bonus);
+    // Its own history, and its history after each of the two moves before.
+    const auto update = [&](Move m, int change) {
+        const int piece = w.pos.board[move_from(m)];
+        update_history(h.butterfly[side][move_from(m)][move_to(m)], change);
+        update_history((*(ss - 1)->continuation)[piece][move_to(m)], change);
+        update_history((*(ss - 2)->continuation)[piece][move_to(m)], change);
+    };
+    update(best, bonus);
     for (int i = 0; i < tried_count; ++i)
-        if (tried[i] != best) update_history(h.butterfly[side][move_from(tried[i])][move_to(tried[i])], -bonus);
+        if (tried[i] != best) update(tried[i], -bonus);
 }
 
 void reward_capture(Worker& w, Move m, int bonus) {
@@ -141,6 +148,7 @@ void play(Worker& w, Frame* ss, Move m) {
     if constexpr (SLOW_CHECKS) assert(is_pseudo_legal(w.pos, m) && is_legal(w.pos, m));
     ss->move = m;
     ss->piece = w.pos.board[move_from(m)];
+    ss->continuation = &w.histories.continuation[ss->piece][move_to(m)];
     make(w.pos, m);
 }
 
@@ -296,6 +304,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
                           std::min((eval - beta) / param(NMP_EVAL_DIVISOR), param(NMP_EVAL_MAX));
             ss->move = NO_MOVE;
             ss->piece = 0;
+            ss->continuation = no_continuation(w.histories);
             make_null(pos);
             const int score = -search<NON_PV>(w, ss + 1, ply + 1, -beta, -beta + 1, depth - r, !cut_node);
             unmake_null(pos);
@@ -316,7 +325,8 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     const Frame* previous = ss - 1;
     const Move counter =
         STRONG_STEP >= 2 && previous->move != NO_MOVE ? w.histories.counter[previous->piece][move_to(previous->move)] : NO_MOVE;
-    init_picker(mp, pos, w.histories, table_move, ss->killers, counter);
+    const PieceToHistory* const continuations[2] = {(ss - 1)->continuation, (ss - 2)->continuation};
+    init_picker(mp, pos, w.histories, table_move, ss->killers, counter, continuations);
 
     const int original_alpha = alpha;
     int best = -SCORE_INFINITE;
@@ -339,6 +349,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         ++move_number;
         const bool tactical = is_tactical(pos, m);
         const bool gives = gives_check(pos, m);
+        const int history = tactical ? 0 : quiet_history(pos, w.histories, continuations, m);
 
         // 11. Pruning far from the principal variation, once a move has
         //     kept us from being mated.
@@ -350,6 +361,10 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
                     skip_quiets = true;
                     continue;
                 }
+                // Quiet moves that have done badly here before, near the leaves.
+                if (!pv_node && depth <= param(HISTORY_PRUNE_MAX_DEPTH) &&
+                    history < -param(HISTORY_PRUNE_MARGIN) * depth)
+                    continue;
                 if (!check && depth <= param(FUTILITY_MAX_DEPTH) &&
                     ss->static_eval + param(FUTILITY_BASE) + param(FUTILITY_PER_DEPTH) * depth <= alpha) {
                     skip_quiets = true;
@@ -380,7 +395,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             r -= gives;
             if (!tactical) {
                 if (m == ss->killers[0] || m == ss->killers[1] || m == counter) --r;
-                r -= w.histories.butterfly[pos.side ^ 1][move_from(m)][move_to(m)] / param(LMR_HISTORY_DIVISOR);
+                r -= history / param(LMR_HISTORY_DIVISOR);
             }
             r = std::clamp(r, 0, new_depth - 1);
             score = -search<NON_PV>(w, ss + 1, ply + 1, -alpha - 1, -alpha, new_depth - r, true);
@@ -486,7 +501,7 @@ void iterate(Worker& w) {
     Engine& e = *w.engine;
     Frame* ss = w.frames + FRAME_OFFSET;
     // The histories live on from move to move of a game; clear_hash empties them.
-    for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}};
+    for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}, no_continuation(w.histories)};
     w.completed_depth = 0;
     w.completed = w.root_moves[0];
     w.completed_lines = 0;

@@ -79,6 +79,7 @@ struct Frame {
     int piece;        // the piece code that moved
     int static_eval;  // SCORE_NONE in check
     Move killers[2];
+    PieceToHistory* continuation;  // how quiet moves did after this ply's move
 };
 
 constexpr int FRAME_OFFSET = 4;  // frames before ply 0, so that ss - 4 is safe
