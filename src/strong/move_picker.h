@@ -13,6 +13,11 @@ namespace strong {
 // History scores stay within this bound in size (the gravity of updates).
 constexpr int HISTORY_MAX = 16384;
 
+// Entries of the correction history, and the fraction of a centipawn its
+// entries count in.
+constexpr int CORRECTION_ENTRIES = 16384;
+constexpr int CORRECTION_GRAIN = 64;
+
 // How good a quiet move has been after one particular earlier move: by the
 // moving piece code and target.
 using PieceToHistory = std::int16_t[16][64];
@@ -26,6 +31,9 @@ struct Histories {
     // or two plies later. [0][0], a white pawn on a8, never a real move,
     // stands for "no move" (a null move, or before the root).
     PieceToHistory continuation[16][64];
+    // How far the static evaluation has erred in positions of each pawn
+    // structure, for the side to move, in 1/CORRECTION_GRAIN of a centipawn.
+    std::int16_t pawn_correction[2][CORRECTION_ENTRIES];
 };
 
 // The continuation entry that stands for no earlier move.

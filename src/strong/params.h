@@ -54,6 +54,7 @@ enum Param : int {
     SEE_QUIET_MARGIN,
     SEE_CAPTURE_MAX_DEPTH,   // captures and checks losing more than margin * depth^2 pruned
     SEE_CAPTURE_MARGIN,
+    CORRECTION_WEIGHT_PERCENT,  // how much of the correction history the static evaluation takes
     ASPIRATION_MIN_DEPTH,    // aspiration window from this depth, first this wide either side
     ASPIRATION_DELTA,
     PARAM_COUNT,
@@ -95,6 +96,7 @@ inline constexpr ParamSpec PARAM_SPECS[] = {
     {"SeeQuietMargin", 60, 20, 150},
     {"SeeCaptureMaxDepth", 6, 3, 10},
     {"SeeCaptureMargin", 30, 10, 80},
+    {"CorrectionWeightPercent", 100, 0, 200},
     {"AspirationMinDepth", 5, 2, 8},
     {"AspirationDelta", 20, 8, 50},
 };

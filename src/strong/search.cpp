@@ -72,6 +72,26 @@ std::uint64_t total_nodes(const Engine& engine) {
 
 int evaluate(Worker& w) { return strong::evaluate(w.pos, w.eval_cache); }
 
+// The static evaluation corrected by how far it has erred in positions of
+// this pawn structure; never a mate score.
+int corrected(const Worker& w, int raw) {
+    const Position& pos = w.pos;
+    const int entry = w.histories.pawn_correction[pos.side][pos.pawn_key % CORRECTION_ENTRIES];
+    const int correction = entry * param(CORRECTION_WEIGHT_PERCENT) / (100 * CORRECTION_GRAIN);
+    return std::clamp(raw + correction, -SCORE_MATE_IN_MAX + 1, SCORE_MATE_IN_MAX - 1);
+}
+
+// After a search whose score says how the static evaluation erred here,
+// moves the correction towards it, the more the deeper the search.
+void learn_correction(Worker& w, int depth, int error) {
+    const Position& pos = w.pos;
+    std::int16_t& entry = w.histories.pawn_correction[pos.side][pos.pawn_key % CORRECTION_ENTRIES];
+    const int weight = std::min(depth + 1, 16);
+    const int target = std::clamp(error, -256, 256) * CORRECTION_GRAIN;
+    const int moved = (entry * (256 - weight) + target * weight) / 256;
+    entry = static_cast<std::int16_t>(std::clamp(moved, -128 * CORRECTION_GRAIN, 128 * CORRECTION_GRAIN));
+}
+
 // ---------------------------------------------------------------------------
 // Time and stopping: only the main thread looks at the clock and the hooks.
 
@@ -180,15 +200,16 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
     // 3. Stand pat: the side to move may decline every capture.
     const bool check = in_check(pos);
     int best = -SCORE_INFINITE;
-    int static_eval = SCORE_NONE;
+    int static_eval = SCORE_NONE, raw_eval = SCORE_NONE;
     if (!check) {
-        static_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        static_eval = corrected(w, raw_eval);
         best = static_eval;
         if (found && hit.bound != Bound::NONE &&
             (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score > best : hit.score < best)))
             best = hit.score;
         if (best >= beta) {
-            if (!found) tt_store(w.engine->tt, pos.key, ply, NO_MOVE, best, static_eval, -1, Bound::LOWER);
+            if (!found) tt_store(w.engine->tt, pos.key, ply, NO_MOVE, best, raw_eval, -1, Bound::LOWER);
             return best;
         }
         if (best > alpha) alpha = best;
@@ -229,7 +250,7 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
     if (check && legal == 0) return mated_in(ply);
 
     const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
-    tt_store(w.engine->tt, pos.key, ply, best_move, best, static_eval, 0, bound);
+    tt_store(w.engine->tt, pos.key, ply, best_move, best, raw_eval, 0, bound);
     return best;
 }
 
@@ -277,11 +298,12 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
 
     // 5. The static evaluation, and whether it has risen over two plies.
     int eval;
+    int raw_eval = SCORE_NONE;  // as the table keeps it, uncorrected
     if (check) {
         ss->static_eval = eval = SCORE_NONE;
     } else {
-        ss->static_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
-        eval = ss->static_eval;
+        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        ss->static_eval = eval = corrected(w, raw_eval);
         // A stored score is a better guess than the static one when its bound allows.
         if (found && hit.bound != Bound::NONE &&
             (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score > eval : hit.score < eval)))
@@ -457,10 +479,13 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         for (int i = 0; i < capture_count; ++i) reward_capture(w, captures_tried[i], -bonus);
     }
 
-    if (!root) {
-        const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
-        tt_store(e.tt, pos.key, ply, best_move, best, ss->static_eval, depth, bound);
-    }
+    const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
+    // 16. How far the static evaluation erred, where the search's score says
+    //     so: a quiet best move, and a bound on the right side of it.
+    if (!check && (best_move == NO_MOVE || !is_tactical(pos, best_move)) &&
+        !(bound == Bound::LOWER && best <= ss->static_eval) && !(bound == Bound::UPPER && best >= ss->static_eval))
+        learn_correction(w, depth, best - ss->static_eval);
+    if (!root) tt_store(e.tt, pos.key, ply, best_move, best, raw_eval, depth, bound);
     return best;
 }
 
