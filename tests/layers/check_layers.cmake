@@ -3,11 +3,12 @@
 # and the board's position and move text; or when includes run in a circle.
 #   cmake -DROOT=<folder holding src/ and tools/> -P check_layers.cmake
 #
-# The layers, lowest first: board; eval and the book; the classic search,
-# and the strong board and search (strong/) beside it on board and eval
-# alone; the game layer; then the front ends, xboard and uci, which know only
+# The layers, lowest first: nnue, the network's inference, on nothing but
+# the standard library; board; eval and the book; the classic search, and
+# the strong board and search (strong/) beside it on board, eval and nnue
+# alone; learn, the game records and the trainer, on strong; the game layer; then the front ends, xboard and uci, which know only
 # the game layer (and io, the input layer beside it) and never each other.
-# main and the tools stand on top, and so does web, the browser build's
+# main and the tools (which also use learn) stand on top, and so does web, the browser build's
 # entry, which starts the engine as main does and speaks through uci alone.
 cmake_minimum_required(VERSION 3.22)
 if(NOT ROOT)
@@ -19,14 +20,16 @@ set(allowed_board    board front_board)
 set(allowed_eval     board front_board eval)
 set(allowed_book     board front_board book)
 set(allowed_search   board front_board eval book search)
-set(allowed_strong   board front_board eval strong)
+set(allowed_strong   board front_board eval strong nnue)
+set(allowed_nnue     nnue)
+set(allowed_learn    board front_board eval strong nnue learn)
 set(allowed_game     board front_board eval book search strong game)
 set(allowed_io       io)
 set(allowed_xboard   game io xboard front_board)
 set(allowed_uci      game io uci front_board)
 set(allowed_main     board eval book search strong game io xboard uci front_board)
 set(allowed_web      board front_board game io uci)
-set(allowed_tools    board front_board eval book search strong game io)
+set(allowed_tools    board front_board eval book search strong game io nnue learn)
 
 # The layer of a path relative to ROOT ("src/eval/x.cpp") or of an include
 # ("eval/x.h"); empty for anything else. As included, the board headers that
@@ -35,7 +38,7 @@ function(layer_of path result)
   string(REGEX REPLACE "^src/" "" path "${path}")
   if(ARGV2 STREQUAL "included" AND path MATCHES "^board/(position|move_text)\\.h$")
     set(${result} front_board PARENT_SCOPE)
-  elseif(path MATCHES "^(board|eval|book|search|strong|game|io|xboard|uci|web|tools)/")
+  elseif(path MATCHES "^(board|eval|book|search|strong|nnue|learn|game|io|xboard|uci|web|tools)/")
     set(${result} ${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path STREQUAL "main.cpp")
     set(${result} main PARENT_SCOPE)
