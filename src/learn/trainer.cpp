@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <numbers>
 #include <random>
 #include <thread>
 
@@ -284,7 +285,7 @@ double train_epoch(Trainer& t, const std::vector<Sample>& samples) {
         //    at the rate of the cosine schedule; then the weights' bounds.
         ++t.step;
         const double progress = std::min(1.0, static_cast<double>(t.step - 1) / static_cast<double>(total_steps));
-        const double rate = o.learning_rate * (o.final_rate_share + (1 - o.final_rate_share) * 0.5 * (1 + std::cos(M_PI * progress)));
+        const double rate = o.learning_rate * (o.final_rate_share + (1 - o.final_rate_share) * 0.5 * (1 + std::cos(std::numbers::pi * progress)));
         const double beta1 = 0.9, beta2 = 0.999, epsilon = 1e-8;
         const double correction1 = 1 - std::pow(beta1, static_cast<double>(t.step));
         const double correction2 = 1 - std::pow(beta2, static_cast<double>(t.step));

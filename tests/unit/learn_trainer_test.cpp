@@ -84,7 +84,7 @@ TEST(Trainer, GradientMatchesFiniteDifferences) {
 // either would cost hundreds.
 TEST(Trainer, QuantisedNetworkFollowsTheFloatOne) {
     std::vector<std::string> fens;
-    const std::vector<Sample> samples = random_samples(300, 4, &fens);
+    const std::vector<Sample> samples = random_samples(150, 4, &fens);
     FloatNetwork net;
     init_network(net, nnue::HIDDEN, 5);
     for (float& w : net.out_weights) w *= 6;
@@ -105,10 +105,10 @@ TEST(Trainer, QuantisedNetworkFollowsTheFloatOne) {
 
 // Two epochs on one thread and on two give the same weights, bit for bit.
 TEST(Trainer, SameWeightsWhateverTheThreadCount) {
-    const std::vector<Sample> samples = random_samples(700, 6);
+    const std::vector<Sample> samples = random_samples(400, 6);
     TrainOptions o;
     o.epochs = 2;
-    o.batch_size = 200;
+    o.batch_size = 100;
     o.learning_rate = 0.01;
     Trainer one, two;
     o.threads = 1;
