@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "nnue/default_network.h"
 #include "strong/see.h"
 
 namespace strong {
@@ -70,7 +71,11 @@ std::uint64_t total_nodes(const Engine& engine) {
     return n;
 }
 
-int evaluate(Worker& w) { return strong::evaluate(w.pos, w.eval_cache); }
+int evaluate(Worker& w, int ply) {
+    if (w.engine->eval_kind == EvalKind::NETWORK)
+        return network_evaluate(w.network_stack, *w.engine->network, w.pos, ply);
+    return strong::evaluate(w.pos, w.eval_cache);
+}
 
 // The static evaluation corrected by how far it has erred in positions of
 // this pawn structure; never a mate score.
@@ -169,6 +174,8 @@ void play(Worker& w, Frame* ss, Move m) {
     ss->move = m;
     ss->piece = w.pos.board[move_from(m)];
     ss->continuation = &w.histories.continuation[ss->piece][move_to(m)];
+    if (w.engine->eval_kind == EvalKind::NETWORK)
+        network_push(w.network_stack, static_cast<int>(ss - (w.frames + FRAME_OFFSET)), w.pos, m);
     make(w.pos, m);
 }
 
@@ -188,7 +195,7 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
     // 1. Draws, and the deepest ply.
     if (is_repetition(pos, ply) || (is_fifty_move_draw(pos) && !in_check(pos)) || has_insufficient_material(pos))
         return 0;
-    if (ply >= MAX_SEARCH_PLY - 1) return in_check(pos) ? 0 : evaluate(w);
+    if (ply >= MAX_SEARCH_PLY - 1) return in_check(pos) ? 0 : evaluate(w, ply);
 
     // 2. The table.
     TTHit hit{};
@@ -202,7 +209,7 @@ int quiescence(Worker& w, Frame* ss, int ply, int alpha, int beta, int qs_ply = 
     int best = -SCORE_INFINITE;
     int static_eval = SCORE_NONE, raw_eval = SCORE_NONE;
     if (!check) {
-        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w, ply);
         static_eval = corrected(w, raw_eval);
         best = static_eval;
         if (found && hit.bound != Bound::NONE &&
@@ -275,7 +282,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         // 2. Draws by the rules, before anything stored about the position.
         if (is_repetition(pos, ply) || has_insufficient_material(pos)) return 0;
         if (is_fifty_move_draw(pos) && !check) return 0;
-        if (ply >= MAX_SEARCH_PLY - 1) return check ? 0 : evaluate(w);
+        if (ply >= MAX_SEARCH_PLY - 1) return check ? 0 : evaluate(w, ply);
 
         // 3. Mate-distance pruning: no line here beats a mate already found nearer the root.
         alpha = std::max(alpha, mated_in(ply));
@@ -302,7 +309,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     if (check) {
         ss->static_eval = eval = SCORE_NONE;
     } else {
-        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w);
+        raw_eval = found && hit.eval != SCORE_NONE ? hit.eval : evaluate(w, ply);
         ss->static_eval = eval = corrected(w, raw_eval);
         // A stored score is a better guess than the static one when its bound allows.
         if (found && hit.bound != Bound::NONE &&
@@ -327,6 +334,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             ss->move = NO_MOVE;
             ss->piece = 0;
             ss->continuation = no_continuation(w.histories);
+            if (e.eval_kind == EvalKind::NETWORK) network_push(w.network_stack, ply, pos, NO_MOVE);
             make_null(pos);
             const int score = -search<NON_PV>(w, ss + 1, ply + 1, -beta, -beta + 1, depth - r, !cut_node);
             unmake_null(pos);
@@ -634,7 +642,7 @@ void stop_helpers(Engine& engine) {
 
 }  // namespace
 
-Engine::Engine() {
+Engine::Engine() : network(&nnue::default_network()) {
     tt_resize(tt, HASH_DEFAULT_MB);
     set_threads(*this, 1);
 }
@@ -670,6 +678,29 @@ void set_threads(Engine& engine, int threads) {
 }
 
 int thread_count(const Engine& engine) { return static_cast<int>(engine.workers.size()); }
+
+void set_eval_kind(Engine& engine, EvalKind kind) {
+    if (kind != engine.eval_kind) clear_hash(engine);
+    engine.eval_kind = kind;
+}
+
+EvalKind eval_kind(const Engine& engine) { return engine.eval_kind; }
+
+const char* load_network(Engine& engine, const char* path) {
+    auto fresh = std::make_unique<nnue::Network>();
+    engine.network_error = nnue::read_network_file(path, *fresh);
+    if (!engine.network_error.empty()) return engine.network_error.c_str();
+    engine.loaded_network = std::move(fresh);
+    engine.network = engine.loaded_network.get();
+    clear_hash(engine);
+    return nullptr;
+}
+
+void use_default_network(Engine& engine) {
+    engine.network = &nnue::default_network();
+    engine.loaded_network.reset();
+    clear_hash(engine);
+}
 
 Result think(Engine& engine, const Position& root, const SearchLimits& limits, const Hooks& hooks) {
     Engine& e = engine;
@@ -714,6 +745,7 @@ Result think(Engine& engine, const Position& root, const SearchLimits& limits, c
     for (auto& wp : e.workers) {
         Worker& w = *wp;
         w.pos = root;
+        if (e.eval_kind == EvalKind::NETWORK) network_reset(w.network_stack, *e.network, root);
         w.nodes.store(0, std::memory_order_relaxed);
         w.root_move_count = legal.count;
         for (int i = 0; i < legal.count; ++i) {

@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "common/limits.h"
 #include "strong/eval.h"
 #include "strong/move_picker.h"
+#include "strong/network_eval.h"
 #include "strong/position.h"
 #include "strong/time_manager.h"
 #include "strong/tt.h"
@@ -21,6 +23,10 @@
 namespace strong {
 
 constexpr int MAX_MULTIPV = MULTIPV_MAX;
+
+// The evaluation the search plays with: the tuned hand-made one (the
+// default), or the learned network.
+enum class EvalKind { TUNED, NETWORK };
 
 // One line of a finished iteration.
 struct Report {
@@ -93,6 +99,7 @@ struct Worker {
     Position pos;
     Histories histories;
     EvalCache eval_cache;
+    NetworkStack network_stack;  // in use with EvalKind::NETWORK
     std::atomic<std::uint64_t> nodes{0};
     int seldepth;
     int root_depth;
@@ -113,6 +120,10 @@ struct Worker {
 // The engine: its table, its threads and the search under way.
 struct Engine {
     TranspositionTable tt;
+    EvalKind eval_kind = EvalKind::TUNED;
+    const nnue::Network* network;            // the built-in one, or loaded_network
+    std::unique_ptr<nnue::Network> loaded_network;
+    std::string network_error;               // what load_network last refused
     std::vector<std::unique_ptr<Worker>> workers;  // [0] is run by the caller of think()
     std::vector<std::thread> threads;              // one per helper worker
 
@@ -152,6 +163,19 @@ bool set_hash(Engine& engine, int mb);
 void clear_hash(Engine& engine);
 void set_threads(Engine& engine, int threads);
 int thread_count(const Engine& engine);
+
+// Which evaluation the next searches use; a change empties the table, whose
+// static evaluations came from the other one.
+void set_eval_kind(Engine& engine, EvalKind kind);
+EvalKind eval_kind(const Engine& engine);
+
+// Loads a network file for EvalKind::NETWORK. Returns nullptr, or why the
+// file was refused (unreadable, truncated, another version or architecture,
+// a hash that does not match), the network in use kept. The message lasts
+// until the next call. Not during a search.
+const char* load_network(Engine& engine, const char* path);
+// Back to the network built into the engine.
+void use_default_network(Engine& engine);
 
 // Searches `root` (whose history holds the game's positions for
 // repetitions) under the limits, and returns the move and why it stopped.

@@ -8,12 +8,15 @@
 # REAL_ROOT supplies the headers a planted tree does not hold itself.
 #
 # The layers, lowest first: common, the codes, limits and FEN text both
-# engines share; the classic board; eval and the book; the classic search;
-# and beside them on common alone the strong search (strong/); the game
-# layer; then the front ends, xboard and uci, which know only the game
-# layer (and io, the input layer beside it) and never each other. main and
-# the tools stand on top, and so does web, the browser build's entry, which
-# starts the engine through the game layer and speaks through uci alone.
+# engines share, and nnue, the network's inference, on nothing but the
+# standard library; the classic board; eval and the book; the classic
+# search; and beside them on common and nnue alone the strong search
+# (strong/); learn, the game records and the trainer, on the strong search;
+# the game layer; then the front ends, xboard and uci, which know only the
+# game layer (and io, the input layer beside it) and never each other. main
+# and the tools (which also use learn) stand on top, and so does web, the
+# browser build's entry, which starts the engine through the game layer and
+# speaks through uci alone.
 cmake_minimum_required(VERSION 3.22)
 if(NOT ROOT)
   message(FATAL_ERROR "ROOT is not set")
@@ -25,21 +28,23 @@ endif()
 get_filename_component(REAL_ROOT "${REAL_ROOT}" ABSOLUTE)
 
 set(allowed_common   common)
+set(allowed_nnue     nnue)
 set(allowed_board    common front_board board)
 set(allowed_eval     common front_board board eval)
 set(allowed_book     common front_board board book)
 set(allowed_search   common front_board board eval book search)
-set(allowed_strong   common strong)
-set(allowed_game     common front_board board eval book search strong game)
+set(allowed_strong   common nnue strong)
+set(allowed_learn    common nnue strong learn)
+set(allowed_game     common front_board board eval book search nnue strong game)
 set(allowed_io       io)
 set(allowed_xboard   common front_board game io xboard)
 set(allowed_uci      common front_board game io uci)
-set(allowed_main     common front_board board eval book search strong game io xboard uci)
+set(allowed_main     common front_board board eval book search nnue strong game io xboard uci)
 set(allowed_web      common front_board game io uci)
-set(allowed_tools    common front_board board eval book search strong game io)
+set(allowed_tools    common front_board board eval book search nnue strong learn game io)
 
 # The layers whose files may never reach the classic engine's state.
-set(kept_from_state xboard uci web strong)
+set(kept_from_state xboard uci web strong nnue learn)
 
 # The layer of a path relative to ROOT ("src/eval/x.cpp") or of an include
 # ("eval/x.h"); empty for anything else. As included, the classic board's
@@ -49,7 +54,7 @@ function(layer_of path result)
   string(REGEX REPLACE "^src/" "" path "${path}")
   if(ARGV2 STREQUAL "included" AND path STREQUAL "board/types.h")
     set(${result} front_board PARENT_SCOPE)
-  elseif(path MATCHES "^(common|board|eval|book|search|strong|game|io|xboard|uci|web|tools)/")
+  elseif(path MATCHES "^(common|nnue|board|eval|book|search|strong|learn|game|io|xboard|uci|web|tools)/")
     set(${result} ${CMAKE_MATCH_1} PARENT_SCOPE)
   elseif(path STREQUAL "main.cpp")
     set(${result} main PARENT_SCOPE)

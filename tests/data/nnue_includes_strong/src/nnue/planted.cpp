@@ -1,0 +1,2 @@
+// Planted: the network's layer includes nothing of the engine.
+#include "strong/position.h"

@@ -1,0 +1,2 @@
+// Planted: the engine may not include the trainer's layer.
+#include "learn/game_record.h"
