@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
 
 #include "common/random.h"
@@ -122,6 +123,20 @@ void strong_clear_hash() {
 void strong_set_threads(int n) {
     threads = std::clamp(n, 1, THREADS_MAX);
     if (engine) strong::set_threads(*engine, threads);
+}
+
+void strong_use_network(bool network) {
+    strong::set_eval_kind(the_engine(), network ? strong::EvalKind::NETWORK : strong::EvalKind::TUNED);
+}
+
+bool strong_uses_network() { return engine && strong::eval_kind(*engine) == strong::EvalKind::NETWORK; }
+
+const char* strong_load_network(const char* path) {
+    if (path == nullptr || *path == '\0' || std::strcmp(path, BUILTIN_NETWORK) == 0) {
+        strong::use_default_network(the_engine());
+        return nullptr;
+    }
+    return strong::load_network(the_engine(), path);
 }
 
 int strong_tunable_count() { return strong::TUNING ? strong::PARAM_COUNT : 0; }

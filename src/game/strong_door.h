@@ -22,6 +22,15 @@ int strong_max_hash_mb();
 void strong_clear_hash();
 void strong_set_threads(int threads);
 
+// The strong search's evaluation: the tuned terms, or the learned network.
+void strong_use_network(bool network);
+bool strong_uses_network();
+// The network file the strong search evaluates with, BUILTIN_NETWORK for
+// the one built in. Returns nullptr, or why the file is refused (damaged,
+// truncated, of another architecture), the network in use kept.
+constexpr const char* BUILTIN_NETWORK = "<built-in>";
+const char* strong_load_network(const char* path);
+
 // The strong search's tunable numbers, which a tuning build offers as
 // options; none in any other build.
 struct TunableParam {

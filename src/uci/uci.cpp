@@ -31,6 +31,8 @@ void print_identity(const UciSession& session) {
     std::printf("option name UCI_LimitStrength type check default false\n");
     std::printf("option name UCI_Elo type spin default %d min %d max %d\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
     std::printf("option name Skill Level type spin default %d min 0 max %d\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
+    std::printf("option name Eval type combo default tuned var tuned var network\n");
+    std::printf("option name EvalFile type string default %s\n", BUILTIN_NETWORK);
     for (int i = 0; i < strong_tunable_count(); ++i) {
         const TunableParam p = strong_tunable(i);
         std::printf("option name %s type spin default %d min %d max %d\n", p.name, p.value, p.min, p.max);
@@ -277,6 +279,14 @@ void cmd_setoption(UciSession& session, const char* arguments) {
         read_spin("UCI_Elo", value, ELO_MIN, ELO_MAX, &session.elo);
     } else if (is("Skill Level")) {
         read_spin("Skill Level", value, 0, SKILL_LEVEL_MAX, &session.skill_level);
+    } else if (is("Eval")) {
+        if (strcasecmp(value, "tuned") == 0 || strcasecmp(value, "network") == 0)
+            strong_use_network(strcasecmp(value, "network") == 0);
+        else
+            std::printf("info string Eval is tuned or network, not %.40s\n", value);
+    } else if (is("EvalFile")) {
+        if (const char* why = strong_load_network(value))
+            std::printf("info string EvalFile refused: %s; the network stays as it was\n", why);
     } else if (int number; strong_tunable_count() > 0 && read_spin("tunable", value, -1000000, 1000000, &number)) {
         char option[64];
         std::snprintf(option, sizeof option, "%.*s", static_cast<int>(name_length < 63 ? name_length : 63), name);

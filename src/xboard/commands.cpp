@@ -109,6 +109,8 @@ void print_features() {
     std::printf("feature option=\"UCI_Elo -spin %d %d %d\"\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
     std::printf("feature option=\"Skill Level -spin %d 0 %d\"\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
     std::printf("feature option=\"BookFile -file %s\"\n", shipped_book_path());
+    std::printf("feature option=\"Eval -combo *tuned /// network\"\n");
+    std::printf("feature option=\"EvalFile -file %s\"\n", BUILTIN_NETWORK);
     std::printf("feature memory=1 smp=1 time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n");
 }
 
@@ -160,6 +162,11 @@ void cmd_option(XboardSession& session, const char* line) {
         session.elo = static_cast<int>(number);
     } else if (is("Skill Level") && numeric && number >= 0 && number <= SKILL_LEVEL_MAX) {
         session.skill_level = static_cast<int>(number);
+    } else if (is("Eval") && (std::strcmp(value, "tuned") == 0 || std::strcmp(value, "network") == 0)) {
+        strong_use_network(std::strcmp(value, "network") == 0);
+    } else if (is("EvalFile") && *value) {
+        if (const char* why = strong_load_network(value))
+            std::printf("telluser EvalFile refused: %s; the network stays as it was\n", why);
     } else if (is("BookFile") && *value) {
         if (const char* why = game_open_book(value)) std::printf("telluser no book: %s (%s)\n", why, value);
     } else {

@@ -27,6 +27,8 @@ const std::string IDENTITY =
     "option name UCI_LimitStrength type check default false\n"
     "option name UCI_Elo type spin default 1800 min 1350 max 2200\n"
     "option name Skill Level type spin default 20 min 0 max 20\n"
+    "option name Eval type combo default tuned var tuned var network\n"
+    "option name EvalFile type string default <built-in>\n"
     "uciok\n";
 
 // The largest Hash offered depends on the machine's memory.
@@ -39,7 +41,7 @@ class UciEngine : public Conversation {
 public:
     explicit UciEngine(const std::string& book = "") : Conversation(book) {
         send("uci");
-        EXPECT_EQ(lines_until("uciok").size(), 15u);
+        EXPECT_EQ(lines_until("uciok").size(), 17u);
     }
 };
 
@@ -355,6 +357,25 @@ TEST(Uci, HashIsReadyBeforeReadyok) {
     EXPECT_EQ(uci.next_line(), "readyok");
     uci.send("position startpos moves e2e4");
     uci.send("go depth 4");
+    EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+// The network evaluates when asked for; a file that is no network of ours is
+// refused, and the network in use stays.
+TEST(Uci, EvalFileRefusesWhatIsNoNetworkAndKeepsItsOwn) {
+    UciEngine uci;
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name Eval value network");
+    uci.send("setoption name EvalFile value /nonexistent/net.nnue");
+    EXPECT_EQ(uci.next("info string").substr(0, 33), "info string EvalFile refused: can");
+    uci.send("setoption name Eval value sideways");
+    EXPECT_EQ(uci.next("info string"), "info string Eval is tuned or network, not sideways");
+    uci.send("position startpos moves e2e4");
+    uci.send("go depth 5");
+    EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+    uci.send("setoption name EvalFile value <built-in>");
+    uci.send("go depth 5");
     EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
     EXPECT_EQ(uci.quit(), 0);
 }

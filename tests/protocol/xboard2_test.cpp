@@ -21,6 +21,8 @@ const std::string FEATURES =
     "feature option=\"UCI_Elo -spin 1800 1350 2200\"\n"
     "feature option=\"Skill Level -spin 20 0 20\"\n"
     "feature option=\"BookFile -file book.book\"\n"
+    "feature option=\"Eval -combo *tuned /// network\"\n"
+    "feature option=\"EvalFile -file <built-in>\"\n"
     "feature memory=1 smp=1 time=1 draw=0 sigint=0 sigterm=0 reuse=1 colors=0 analyze=1 done=1\n";
 
 // What the engine printed after its features.
