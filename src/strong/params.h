@@ -54,6 +54,9 @@ enum Param : int {
     SEE_QUIET_MARGIN,
     SEE_CAPTURE_MAX_DEPTH,   // captures and checks losing more than margin * depth^2 pruned
     SEE_CAPTURE_MARGIN,
+    SE_MIN_DEPTH,            // singular extension: from this depth, below the table's score by margin * depth / 16
+    SE_MARGIN_PER_DEPTH,
+    SE_DOUBLE_MARGIN,        // a second ply when every other move falls this much further short
     CORRECTION_WEIGHT_PERCENT,  // how much of the correction history the static evaluation takes
     ASPIRATION_MIN_DEPTH,    // aspiration window from this depth, first this wide either side
     ASPIRATION_DELTA,
@@ -96,6 +99,9 @@ inline constexpr ParamSpec PARAM_SPECS[] = {
     {"SeeQuietMargin", 60, 20, 150},
     {"SeeCaptureMaxDepth", 6, 3, 10},
     {"SeeCaptureMargin", 30, 10, 80},
+    {"SeMinDepth", 8, 5, 12},
+    {"SeMarginPerDepth", 32, 8, 64},
+    {"SeDoubleMargin", 20, 0, 60},
     {"CorrectionWeightPercent", 100, 0, 200},
     {"AspirationMinDepth", 5, 2, 8},
     {"AspirationDelta", 20, 8, 50},

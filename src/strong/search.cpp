@@ -291,11 +291,13 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     }
 
     // 4. The table: a deep enough result of the right kind ends a node off
-    //    the principal variation.
+    //    the principal variation; not in a search that leaves a move out,
+    //    whose result is not the position's.
+    const Move excluded = ss->excluded;
     TTHit hit{};
     const bool found = tt_probe(e.tt, pos.key, ply, hit);
     const Move table_move = root ? w.root_moves[w.pv_index].move : found ? hit.move : NO_MOVE;
-    if (!pv_node && found && hit.depth >= depth && hit.bound != Bound::NONE &&
+    if (!pv_node && excluded == NO_MOVE && found && hit.depth >= depth && hit.bound != Bound::NONE &&
         (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score >= beta : hit.score <= alpha)) &&
         pos.rule50 < 90) {
         if (hit.move != NO_MOVE && hit.score >= beta && !is_tactical(pos, hit.move) && is_pseudo_legal(pos, hit.move))
@@ -319,7 +321,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     const bool improving = !check && (ss - 2)->static_eval != SCORE_NONE && ss->static_eval > (ss - 2)->static_eval;
     (ss + 1)->killers[0] = (ss + 1)->killers[1] = NO_MOVE;
 
-    if (!pv_node && !check) {
+    if (!pv_node && !check && excluded == NO_MOVE) {
         // 6. Reverse futility: far enough above beta that a few plies will not bring it down.
         if (STRONG_STEP >= 5 && depth <= param(RFP_MAX_DEPTH) &&
             eval - (param(RFP_MARGIN) * depth - param(RFP_IMPROVING) * improving) >= beta && std::abs(beta) < SCORE_MATE_IN_MAX)
@@ -334,6 +336,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             ss->move = NO_MOVE;
             ss->piece = 0;
             ss->continuation = no_continuation(w.histories);
+            (ss + 1)->double_extensions = ss->double_extensions;
             if (e.eval_kind == EvalKind::NETWORK) network_push(w.network_stack, ply, pos, NO_MOVE);
             make_null(pos);
             const int score = -search<NON_PV>(w, ss + 1, ply + 1, -beta, -beta + 1, depth - r, !cut_node);
@@ -369,6 +372,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     bool skip_quiets = false;
 
     while (const Move m = next_move(mp, skip_quiets)) {
+        if (m == excluded) continue;
         if (root) {
             // Lines already reported in this iteration are not searched again.
             bool listed = false;
@@ -407,16 +411,42 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             }
         }
 
+        // 12. Singular extension: the table's move, when every other move
+        //     falls well short of its score in a shallower search that
+        //     leaves it out, is searched a ply deeper (two off the
+        //     principal variation when it stands out by far); when another
+        //     move also beats beta, this node is cut at once (multi-cut).
+        int extension = 0;
+        if (!root && m == table_move && excluded == NO_MOVE && depth >= param(SE_MIN_DEPTH) &&
+            hit.depth >= depth - 3 && (hit.bound == Bound::LOWER || hit.bound == Bound::EXACT) &&
+            std::abs(hit.score) < SCORE_MATE_IN_MAX) {
+            const int singular_beta = hit.score - param(SE_MARGIN_PER_DEPTH) * depth / 16;
+            ss->excluded = m;
+            const int score = search<NON_PV>(w, ss, ply, singular_beta - 1, singular_beta, (depth - 1) / 2, cut_node);
+            ss->excluded = NO_MOVE;
+            if (e.stop.load(std::memory_order_relaxed)) return 0;
+            if (score < singular_beta) {
+                extension = 1;
+                if (!pv_node && score < singular_beta - param(SE_DOUBLE_MARGIN) && ss->double_extensions < 6)
+                    extension = 2;
+            } else if (singular_beta >= beta) {
+                return singular_beta;
+            } else if (hit.score >= beta) {
+                extension = -1;
+            }
+        }
+        (ss + 1)->double_extensions = ss->double_extensions + (extension == 2);
+
         play(w, ss, m);
         if (count_node_and_stop(w)) {
             unmake(pos);
             return 0;
         }
         if (pv_node) w.pv_length[ply + 1] = 0;
-        const int new_depth = depth - 1;
+        const int new_depth = depth - 1 + extension;
         int score;
 
-        // 12. Late moves first get a reduced, null-window look.
+        // 13. Late moves first get a reduced, null-window look.
         if (STRONG_STEP >= 4 && depth >= param(LMR_MIN_DEPTH) && move_number > 1 + root && (!tactical || cut_node)) {
             int r = reduction(depth, move_number);
             r += !pv_node;
@@ -436,7 +466,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         } else {
             score = alpha + 1;  // the first move of a PV node: the full window at once
         }
-        // 13. Principal variation search: a move that beats alpha in the
+        // 14. Principal variation search: a move that beats alpha in the
         //     null window is searched again with the full one.
         if (pv_node && (move_number == 1 || (score > alpha && (root || score < beta))))
             score = -search<PV>(w, ss + 1, ply + 1, -beta, -alpha, new_depth, false);
@@ -473,11 +503,13 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         }
     }
 
-    // 14. No legal move: mate or stalemate.
-    if (move_number == 0 && !root) return check ? mated_in(ply) : 0;
+    // 15. No legal move: mate or stalemate.
+    // A search that left out the only move found nothing: not a mate, only
+    // nothing else that reaches the bound.
+    if (move_number == 0 && !root) return excluded != NO_MOVE ? alpha : check ? mated_in(ply) : 0;
     if (is_fifty_move_draw(pos)) return 0;
 
-    // 15. What the cut-off teaches the move ordering.
+    // 16. What the cut-off teaches the move ordering.
     if (best >= beta && best_move != NO_MOVE) {
         const int bonus = history_bonus(depth);
         if (!is_tactical(pos, best_move))
@@ -488,12 +520,12 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     }
 
     const Bound bound = best >= beta ? Bound::LOWER : pv_node && best > original_alpha ? Bound::EXACT : Bound::UPPER;
-    // 16. How far the static evaluation erred, where the search's score says
+    // 17. How far the static evaluation erred, where the search's score says
     //     so: a quiet best move, and a bound on the right side of it.
     if (!check && (best_move == NO_MOVE || !is_tactical(pos, best_move)) &&
         !(bound == Bound::LOWER && best <= ss->static_eval) && !(bound == Bound::UPPER && best >= ss->static_eval))
         learn_correction(w, depth, best - ss->static_eval);
-    if (!root) tt_store(e.tt, pos.key, ply, best_move, best, raw_eval, depth, bound);
+    if (!root && excluded == NO_MOVE) tt_store(e.tt, pos.key, ply, best_move, best, raw_eval, depth, bound);
     return best;
 }
 
@@ -534,7 +566,7 @@ void iterate(Worker& w) {
     Engine& e = *w.engine;
     Frame* ss = w.frames + FRAME_OFFSET;
     // The histories live on from move to move of a game; clear_hash empties them.
-    for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}, no_continuation(w.histories)};
+    for (Frame& f : w.frames) f = Frame{NO_MOVE, 0, SCORE_NONE, {NO_MOVE, NO_MOVE}, no_continuation(w.histories), NO_MOVE, 0};
     w.completed_depth = 0;
     w.completed = w.root_moves[0];
     w.completed_lines = 0;

@@ -86,6 +86,8 @@ struct Frame {
     int static_eval;  // SCORE_NONE in check
     Move killers[2];
     PieceToHistory* continuation;  // how quiet moves did after this ply's move
+    Move excluded;                 // the move a singular search leaves out, else NO_MOVE
+    int double_extensions;         // along the line to this ply
 };
 
 constexpr int FRAME_OFFSET = 4;  // frames before ply 0, so that ss - 4 is safe

@@ -207,24 +207,27 @@ void note_first_move(void* context, const IterationReport& iteration) {
 // which shows that the stops fall where the iteration under way has
 // changed its mind.
 TEST_F(StrongDoorGuards, AStoppedSearchAnswersWithItsLastFinishedIteration) {
-    ASSERT_EQ(game_set_fen("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9"), nullptr);
     int differs = 0;
-    for (int polls = 1; polls <= 60; ++polls) {
-        strong_clear_hash();
-        StopAt stop{polls, 0, 0};
-        SearchLimits limits = strong_to_depth(0);
-        limits.infinite = true;
-        const SearchOutcome stopped = game_search(limits, {stop_when_due, note_first_move, &stop});
-        ASSERT_EQ(stopped.end, SearchEnd::STOPPED) << polls;
-        ASSERT_NE(stop.last_reported, 0) << polls;
-        EXPECT_EQ(game_move_text(stopped.best), std::string(game_move_text(stop.last_reported))) << polls;
+    for (const char* fen : {"rnbqkb1r/ppp2ppp/4pn2/3p2B1/2PP4/2N5/PP2PPPP/R2QKBNR b KQkq - 3 4",
+                            "r1b2rk1/2q1b1pp/p2ppn2/1p6/3QP3/1BN1B3/PPP3PP/R4RK1 w - - 0 1"}) {
+        ASSERT_EQ(game_set_fen(fen), nullptr);
+        for (int polls = 1; polls <= 24; ++polls) {
+            strong_clear_hash();
+            StopAt stop{polls, 0, 0};
+            SearchLimits limits = strong_to_depth(0);
+            limits.infinite = true;
+            const SearchOutcome stopped = game_search(limits, {stop_when_due, note_first_move, &stop});
+            ASSERT_EQ(stopped.end, SearchEnd::STOPPED) << polls;
+            ASSERT_NE(stop.last_reported, 0) << polls;
+            EXPECT_EQ(game_move_text(stopped.best), std::string(game_move_text(stop.last_reported))) << polls;
 
-        strong_clear_hash();
-        SearchLimits nodes = strong_to_depth(0);
-        nodes.nodes = 1024u * static_cast<unsigned>(polls + 1);
-        const SearchOutcome ran_out = game_search(nodes, {});
-        ASSERT_EQ(ran_out.end, SearchEnd::DEADLINE) << polls;
-        differs += ran_out.best != stopped.best;
+            strong_clear_hash();
+            SearchLimits nodes = strong_to_depth(0);
+            nodes.nodes = 1024u * static_cast<unsigned>(polls + 1);
+            const SearchOutcome ran_out = game_search(nodes, {});
+            ASSERT_EQ(ran_out.end, SearchEnd::DEADLINE) << polls;
+            differs += ran_out.best != stopped.best;
+        }
     }
     EXPECT_GT(differs, 0) << "no stop fell where the iteration under way had changed its mind";
 }
