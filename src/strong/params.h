@@ -58,6 +58,9 @@ enum Param : int {
     SE_MARGIN_PER_DEPTH,
     SE_DOUBLE_MARGIN,        // a second ply when every other move falls this much further short
     CORRECTION_WEIGHT_PERCENT,  // how much of the correction history the static evaluation takes
+    TM_NODES_BASE,           // the soft limit is scaled by (base - slope * the best move's share of the nodes) / 100
+    TM_NODES_SLOPE,
+    TM_FALL_DIVISOR,         // and by 1 + the score's fall / divisor (0.85 to 1.5)
     ASPIRATION_MIN_DEPTH,    // aspiration window from this depth, first this wide either side
     ASPIRATION_DELTA,
     PARAM_COUNT,
@@ -103,6 +106,9 @@ inline constexpr ParamSpec PARAM_SPECS[] = {
     {"SeMarginPerDepth", 32, 8, 64},
     {"SeDoubleMargin", 20, 0, 60},
     {"CorrectionWeightPercent", 100, 0, 200},
+    {"TmNodesBase", 160, 100, 250},
+    {"TmNodesSlope", 100, 0, 200},
+    {"TmFallDivisor", 200, 50, 800},
     {"AspirationMinDepth", 5, 2, 8},
     {"AspirationDelta", 20, 8, 50},
 };

@@ -437,6 +437,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         }
         (ss + 1)->double_extensions = ss->double_extensions + (extension == 2);
 
+        const std::uint64_t nodes_before = root ? w.nodes.load(std::memory_order_relaxed) : 0;
         play(w, ss, m);
         if (count_node_and_stop(w)) {
             unmake(pos);
@@ -476,6 +477,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         if (root) {
             RootMove& rm = *std::find_if(w.root_moves, w.root_moves + w.root_move_count,
                                          [m](const RootMove& r) { return r.move == m; });
+            rm.nodes += w.nodes.load(std::memory_order_relaxed) - nodes_before;
             if (move_number > 1 && score > alpha && w.pv_index == 0) w.improved_best = m;
             if (move_number == 1 || score > alpha) {
                 rm.score = score;
@@ -575,6 +577,7 @@ void iterate(Worker& w) {
     Move last_best = NO_MOVE;
     double best_move_changes = 0;
     int stable_iterations = 0;
+    int first_score = -SCORE_INFINITE, previous_best_score = -SCORE_INFINITE;
     const int lines = std::min(e.limits.multipv, w.root_move_count);
 
     for (int depth = 1; depth <= e.limits.depth && depth < MAX_SEARCH_PLY - 1; ++depth) {
@@ -634,8 +637,19 @@ void iterate(Worker& w) {
         }
         best_move_changes *= 0.5;
         last_best = best.move;
-        if (e.timed &&
-            now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * soft_limit_scale(best_move_changes * 2, stable_iterations))) {
+        // The soft limit stretches while the best move keeps changing, while
+        // the score falls, and when the best move took a small share of
+        // the nodes (others came close); a move time is spent whole.
+        const std::uint64_t searched = w.nodes.load(std::memory_order_relaxed);
+        const double best_share = searched ? static_cast<double>(best.nodes) / static_cast<double>(searched) : 1.0;
+        const double nodes_factor = (param(TM_NODES_BASE) - param(TM_NODES_SLOPE) * best_share) / 100.0;
+        const int fall = (first_score == -SCORE_INFINITE ? 0 : first_score - best.score) +
+                         (previous_best_score == -SCORE_INFINITE ? 0 : previous_best_score - best.score);
+        const double falling = std::clamp(1.0 + fall / static_cast<double>(param(TM_FALL_DIVISOR)), 0.85, 1.5);
+        if (first_score == -SCORE_INFINITE) first_score = best.score;
+        previous_best_score = best.score;
+        const double scale = soft_limit_scale(best_move_changes * 2, stable_iterations) * nodes_factor * falling;
+        if (e.timed && !e.fixed_time && now_ms() - e.start_ms >= static_cast<std::int64_t>(e.soft_ms * scale)) {
             e.stopped_by_limit = true;  // time enough for no more
             break;
         }
@@ -752,6 +766,7 @@ Result think(Engine& engine, const Position& root, const SearchLimits& limits, c
         e.hard_ms = plan.hard_ms;
     }
     e.timed = e.timed_on_hit && !limits.infinite && !limits.ponder;
+    e.fixed_time = limits.move_time_ms >= 0;
     if (limits.depth <= 0 || limits.depth > MAX_SEARCH_PLY - 1) e.limits.depth = MAX_SEARCH_PLY - 1;
     // A small node budget is kept to within a few dozen nodes.
     e.poll_mask = limits.nodes != 0 && limits.nodes < 65536 ? 63 : 1023;
@@ -784,6 +799,7 @@ Result think(Engine& engine, const Position& root, const SearchLimits& limits, c
             RootMove& rm = w.root_moves[i];
             rm.move = legal.moves[i];
             rm.score = rm.previous_score = -SCORE_INFINITE;
+            rm.nodes = 0;
             rm.seldepth = 0;
             rm.pv_length = 1;
             rm.pv[0] = legal.moves[i];

@@ -74,6 +74,7 @@ struct RootMove {
     Move move;
     int score;
     int previous_score;
+    std::uint64_t nodes;  // searched below it by this thread in this search
     int seldepth;
     int pv_length;
     Move pv[MAX_SEARCH_PLY];
@@ -137,6 +138,7 @@ struct Engine {
     std::int64_t soft_ms = 0;  // only the main thread reads and writes these
     std::int64_t hard_ms = 0;
     bool timed = false;        // the clock may stop it now
+    bool fixed_time = false;   // a move time: all of it is spent, no soft limit
     bool timed_on_hit = false;  // the clock may stop it after "ponderhit"
     std::uint64_t poll_mask = 1023;  // the main thread polls every poll_mask + 1 of its nodes
     bool stopped_by_hook = false;

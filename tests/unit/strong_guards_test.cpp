@@ -76,6 +76,19 @@ TEST(StrongClock, TheIncrementIsSpent) {
     }
 }
 
+// A move time is spent whole, less the overhead: no soft limit ends the
+// search early however settled the best move is. (Only a lower bound: a
+// busy machine can only make it later.)
+TEST_F(StrongGuards, AMoveTimeIsSpentWhole) {
+    SearchLimits limits;
+    limits.move_time_ms = 300;
+    limits.move_overhead_ms = 50;
+    // The queen's recapture stands out from the first iteration.
+    const Result r = search("r1b1kbnr/pppp1ppp/2n5/4q3/8/2N5/PPPPQPPP/R1B1KBNR w KQkq - 0 1", limits);
+    EXPECT_EQ(r.reason, StopReason::LIMIT);
+    EXPECT_GE(progress(*engine_).elapsed_ms, 245);
+}
+
 // The helpers search too: each has nodes of its own after every search,
 // however soon the main thread finished (a search waits for its helpers).
 TEST_F(StrongGuards, HelperThreadsSearch) {
