@@ -42,6 +42,8 @@ enum Param : int {
     NMP_DEPTH_DIVISOR,
     NMP_EVAL_DIVISOR,
     NMP_EVAL_MAX,
+    PROBCUT_MIN_DEPTH,       // ProbCut: from this depth, a capture beating beta + margin in a search 4 plies shallower
+    PROBCUT_MARGIN,
     IIR_MIN_DEPTH,           // a ply less without a table move from this depth
     LMP_MAX_DEPTH,           // late-move pruning after (base + depth^2) / (2 - improving) moves
     LMP_BASE,
@@ -90,6 +92,8 @@ inline constexpr ParamSpec PARAM_SPECS[] = {
     {"NmpDepthDivisor", 4, 2, 8},
     {"NmpEvalDivisor", 200, 100, 400},
     {"NmpEvalMax", 3, 1, 5},
+    {"ProbcutMinDepth", 5, 4, 8},
+    {"ProbcutMargin", 200, 80, 400},
     {"IirMinDepth", 4, 3, 8},
     {"LmpMaxDepth", 8, 4, 12},
     {"LmpBase", 3, 1, 8},

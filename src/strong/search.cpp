@@ -344,6 +344,34 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             if (e.stop.load(std::memory_order_relaxed)) return 0;
             if (score >= beta) return score >= SCORE_MATE_IN_MAX ? beta : score;
         }
+
+        // 7a. ProbCut: a capture that beats beta by a margin in a shallow
+        //     search will very likely beat it in the full one. Not where the
+        //     table already says a search nearly as deep fell short.
+        const int probcut_beta = beta + param(PROBCUT_MARGIN);
+        if (depth >= param(PROBCUT_MIN_DEPTH) && std::abs(beta) < SCORE_MATE_IN_MAX &&
+            !(found && hit.depth >= depth - 3 && hit.score < probcut_beta)) {
+            MovePicker captures;
+            init_quiescence_picker(captures, pos, w.histories, found ? hit.move : NO_MOVE, false);
+            while (const Move m = next_move(captures)) {
+                if (!see_ge(pos, m, probcut_beta - ss->static_eval)) continue;
+                (ss + 1)->double_extensions = ss->double_extensions;
+                play(w, ss, m);
+                if (count_node_and_stop(w)) {
+                    unmake(pos);
+                    return 0;
+                }
+                int score = -quiescence<NON_PV>(w, ss + 1, ply + 1, -probcut_beta, -probcut_beta + 1);
+                if (score >= probcut_beta)
+                    score = -search<NON_PV>(w, ss + 1, ply + 1, -probcut_beta, -probcut_beta + 1, depth - 4, !cut_node);
+                unmake(pos);
+                if (e.stop.load(std::memory_order_relaxed)) return 0;
+                if (score >= probcut_beta) {
+                    tt_store(e.tt, pos.key, ply, m, score, raw_eval, depth - 3, Bound::LOWER);
+                    return score;
+                }
+            }
+        }
     }
 
     // 8. Without a move from the table, a deep node is searched a little
