@@ -177,6 +177,9 @@ void play(Worker& w, Frame* ss, Move m) {
     if (w.engine->eval_kind == EvalKind::NETWORK)
         network_push(w.network_stack, static_cast<int>(ss - (w.frames + FRAME_OFFSET)), w.pos, m);
     make(w.pos, m);
+    // The child's bucket, on its way to the cache while the child checks
+    // for draws.
+    __builtin_prefetch(tt_bucket(w.engine->tt, w.pos.key));
 }
 
 // ---------------------------------------------------------------------------
@@ -318,7 +321,11 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
             (hit.bound == Bound::EXACT || (hit.bound == Bound::LOWER ? hit.score > eval : hit.score < eval)))
             eval = hit.score;
     }
-    const bool improving = !check && (ss - 2)->static_eval != SCORE_NONE && ss->static_eval > (ss - 2)->static_eval;
+    // Two plies back in check had no evaluation: then four plies back.
+    const int earlier_eval = (ss - 2)->static_eval != SCORE_NONE ? (ss - 2)->static_eval : (ss - 4)->static_eval;
+    const bool improving = !check && earlier_eval != SCORE_NONE && ss->static_eval > earlier_eval;
+    // A node on, or once on, a principal variation is searched with more care.
+    const bool table_pv = pv_node || (found && hit.pv);
     (ss + 1)->killers[0] = (ss + 1)->killers[1] = NO_MOVE;
 
     if (!pv_node && !check && excluded == NO_MOVE) {
@@ -367,7 +374,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
                 unmake(pos);
                 if (e.stop.load(std::memory_order_relaxed)) return 0;
                 if (score >= probcut_beta) {
-                    tt_store(e.tt, pos.key, ply, m, score, raw_eval, depth - 3, Bound::LOWER);
+                    tt_store(e.tt, pos.key, ply, m, score, raw_eval, depth - 3, Bound::LOWER, table_pv);
                     return score;
                 }
             }
@@ -479,6 +486,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
         if (STRONG_STEP >= 4 && depth >= param(LMR_MIN_DEPTH) && move_number > 1 + root && (!tactical || cut_node)) {
             int r = reduction(depth, move_number);
             r += !pv_node;
+            r -= table_pv && !pv_node;
             r += cut_node;
             r += !improving;
             r -= gives;
@@ -555,7 +563,7 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     if (!check && (best_move == NO_MOVE || !is_tactical(pos, best_move)) &&
         !(bound == Bound::LOWER && best <= ss->static_eval) && !(bound == Bound::UPPER && best >= ss->static_eval))
         learn_correction(w, depth, best - ss->static_eval);
-    if (!root && excluded == NO_MOVE) tt_store(e.tt, pos.key, ply, best_move, best, raw_eval, depth, bound);
+    if (!root && excluded == NO_MOVE) tt_store(e.tt, pos.key, ply, best_move, best, raw_eval, depth, bound, table_pv);
     return best;
 }
 

@@ -19,18 +19,20 @@ namespace strong {
 
 namespace {
 
-// The data word: move 16 | score 16 | eval 16 | depth 8 | bound 2 | generation 6.
-constexpr std::uint64_t pack(Move move, int score, int eval, int depth, Bound bound, int generation) {
+// The data word: move 16 | score 16 | eval 16 | depth 8 | bound 2 | generation 5 | pv 1.
+constexpr std::uint64_t pack(Move move, int score, int eval, int depth, Bound bound, int generation, bool pv) {
     return std::uint64_t{move} | std::uint64_t{static_cast<std::uint16_t>(score)} << 16 |
            std::uint64_t{static_cast<std::uint16_t>(eval)} << 32 | std::uint64_t{static_cast<std::uint8_t>(depth)} << 48 |
-           std::uint64_t{static_cast<std::uint8_t>(bound)} << 56 | std::uint64_t(generation & 63) << 58;
+           std::uint64_t{static_cast<std::uint8_t>(bound)} << 56 | std::uint64_t(generation & 31) << 58 |
+           std::uint64_t{pv} << 63;
 }
 constexpr Move data_move(std::uint64_t d) { return static_cast<Move>(d & 0xFFFF); }
 constexpr int data_score(std::uint64_t d) { return static_cast<std::int16_t>((d >> 16) & 0xFFFF); }
 constexpr int data_eval(std::uint64_t d) { return static_cast<std::int16_t>((d >> 32) & 0xFFFF); }
 constexpr int data_depth(std::uint64_t d) { return static_cast<std::int8_t>((d >> 48) & 0xFF); }
 constexpr Bound data_bound(std::uint64_t d) { return static_cast<Bound>((d >> 56) & 3); }
-constexpr int data_generation(std::uint64_t d) { return static_cast<int>(d >> 58); }
+constexpr int data_generation(std::uint64_t d) { return static_cast<int>((d >> 58) & 31); }
+constexpr bool data_pv(std::uint64_t d) { return (d >> 63) != 0; }
 
 // Mates are stored as distances from the node, and read back from the root.
 int score_to_tt(int score, int ply) {
@@ -49,7 +51,7 @@ TTBucket& bucket_of(const TranspositionTable& tt, Key key) { return const_cast<T
 
 // How much an entry is worth keeping: depth, less for every search it is old.
 int worth(std::uint64_t data, int generation) {
-    const int age = (generation - data_generation(data)) & 63;
+    const int age = (generation - data_generation(data)) & 31;
     return data_depth(data) - 8 * age;
 }
 
@@ -121,7 +123,7 @@ void tt_clear(TranspositionTable& tt, int threads) {
     tt.generation = 0;
 }
 
-void tt_new_search(TranspositionTable& tt) { tt.generation = static_cast<std::uint8_t>((tt.generation + 1) & 63); }
+void tt_new_search(TranspositionTable& tt) { tt.generation = static_cast<std::uint8_t>((tt.generation + 1) & 31); }
 
 bool tt_probe(const TranspositionTable& tt, Key key, int ply, TTHit& hit) {
     for (const TTEntry& e : bucket_of(tt, key).entries) {
@@ -132,12 +134,14 @@ bool tt_probe(const TranspositionTable& tt, Key key, int ply, TTHit& hit) {
         hit.eval = data_eval(data);
         hit.depth = data_depth(data);
         hit.bound = data_bound(data);
+        hit.pv = data_pv(data);
         return true;
     }
     return false;
 }
 
-void tt_store(TranspositionTable& tt, Key key, int ply, Move move, int score, int eval, int depth, Bound bound) {
+void tt_store(TranspositionTable& tt, Key key, int ply, Move move, int score, int eval, int depth, Bound bound,
+              bool pv) {
     TTBucket& bucket = bucket_of(tt, key);
     TTEntry* target = nullptr;
     int least = 1 << 30;
@@ -158,7 +162,7 @@ void tt_store(TranspositionTable& tt, Key key, int ply, Move move, int score, in
         }
     }
     depth = std::clamp(depth, -1, 127);
-    const std::uint64_t data = pack(move, score_to_tt(score, ply), eval, depth, bound, tt.generation);
+    const std::uint64_t data = pack(move, score_to_tt(score, ply), eval, depth, bound, tt.generation, pv);
     target->data.store(data, std::memory_order_relaxed);
     target->check.store(key ^ data, std::memory_order_relaxed);
 }

@@ -28,6 +28,7 @@ struct TTHit {
     int eval;
     int depth;
     Bound bound;
+    bool pv;  // stored from a node on, or once on, a principal variation
 };
 
 // One entry is two 64-bit words: the data, and the key XOR the data. A read
@@ -53,7 +54,7 @@ struct TTMemoryFree {
 struct TranspositionTable {
     std::unique_ptr<TTBucket[], TTMemoryFree> buckets;
     std::size_t bucket_count = 0;
-    std::uint8_t generation = 0;  // six bits, advanced once a search
+    std::uint8_t generation = 0;  // five bits, advanced once a search
 };
 
 // Allocates `mb` megabytes (clamped to HASH_MIN_MB..HASH_MAX_MB), emptied by
@@ -71,7 +72,9 @@ bool tt_probe(const TranspositionTable& tt, Key key, int ply, TTHit& hit);
 // Stores a search result at `ply`: an entry of the same key is replaced
 // unless it is deeper and its bound no better (its move is kept when the
 // new result has none); otherwise the shallowest, oldest entry gives way.
-void tt_store(TranspositionTable& tt, Key key, int ply, Move move, int score, int eval, int depth, Bound bound);
+// `pv`: the node is, or once was, on a principal variation.
+void tt_store(TranspositionTable& tt, Key key, int ply, Move move, int score, int eval, int depth, Bound bound,
+              bool pv = false);
 
 // Entries of this search per thousand, over the first thousand buckets.
 int tt_hashfull(const TranspositionTable& tt);
