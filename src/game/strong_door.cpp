@@ -17,6 +17,7 @@
 #include "strong/params.h"
 #include "strong/search.h"
 #include "strong/skill.h"
+#include "strong/wdl.h"
 
 namespace {
 
@@ -123,6 +124,14 @@ void strong_clear_hash() {
 void strong_set_threads(int n) {
     threads = std::clamp(n, 1, THREADS_MAX);
     if (engine) strong::set_threads(*engine, threads);
+}
+
+WinDrawLoss strong_wdl(const IterationReport& iteration) {
+    if (iteration.is_mate) return iteration.mate_moves > 0 ? WinDrawLoss{1000, 0, 0} : WinDrawLoss{0, 0, 1000};
+    if (!in_step) strong_follow_new_position();
+    const int material = in_step ? strong::wdl_material(position()) : 58;
+    const strong::Wdl wdl = strong::wdl_from_score(iteration.score, material);
+    return {wdl.win, wdl.draw, wdl.loss};
 }
 
 void strong_use_network(bool network) {

@@ -22,6 +22,15 @@ int strong_max_hash_mb();
 void strong_clear_hash();
 void strong_set_threads(int threads);
 
+// The chances of a win, a draw and a loss, per mille, that a reported score
+// stands for in the game position (UCI_ShowWDL); a mate is a certainty.
+struct WinDrawLoss {
+    int win;
+    int draw;
+    int loss;
+};
+WinDrawLoss strong_wdl(const IterationReport& iteration);
+
 // The strong search's evaluation: the tuned terms, or the learned network.
 void strong_use_network(bool network);
 bool strong_uses_network();

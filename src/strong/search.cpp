@@ -406,15 +406,15 @@ int search(Worker& w, Frame* ss, int ply, int alpha, int beta, int depth, bool c
     int move_number = 0;
     bool skip_quiets = false;
 
-    while (const Move m = next_move(mp, skip_quiets)) {
+    // The root's moves come in the order of the last iteration's scores,
+    // best first, without the lines this iteration has already reported.
+    int root_next = w.pv_index;
+    const auto next = [&]() -> Move {
+        if (root) return root_next < w.root_move_count ? w.root_moves[root_next++].move : NO_MOVE;
+        return next_move(mp, skip_quiets);
+    };
+    while (const Move m = next()) {
         if (m == excluded) continue;
-        if (root) {
-            // Lines already reported in this iteration are not searched again.
-            bool listed = false;
-            for (int i = w.pv_index; i < w.root_move_count; ++i)
-                if (w.root_moves[i].move == m) listed = true;
-            if (!listed) continue;
-        }
         ++move_number;
         const bool tactical = is_tactical(pos, m);
         const bool gives = gives_check(pos, m);

@@ -31,6 +31,7 @@ void print_identity(const UciSession& session) {
     std::printf("option name UCI_LimitStrength type check default false\n");
     std::printf("option name UCI_Elo type spin default %d min %d max %d\n", ELO_DEFAULT, ELO_MIN, ELO_MAX);
     std::printf("option name Skill Level type spin default %d min 0 max %d\n", SKILL_LEVEL_MAX, SKILL_LEVEL_MAX);
+    std::printf("option name UCI_ShowWDL type check default false\n");
     std::printf("option name Eval type combo default tuned var tuned var network\n");
     std::printf("option name EvalFile type string default %s\n", BUILTIN_NETWORK);
     for (int i = 0; i < strong_tunable_count(); ++i) {
@@ -52,6 +53,10 @@ void report_iteration(void* context, const IterationReport& iteration) {
         std::printf("mate %d", iteration.mate_moves);
     else
         std::printf("cp %d", iteration.score);
+    if (session.show_wdl) {
+        const WinDrawLoss wdl = strong_wdl(iteration);
+        std::printf(" wdl %d %d %d", wdl.win, wdl.draw, wdl.loss);
+    }
     const std::uint64_t ms = iteration.elapsed_ms > 0 ? static_cast<std::uint64_t>(iteration.elapsed_ms) : 0;
     const std::uint64_t nps = iteration.nodes * 1000 / (ms > 0 ? ms : 1);
     std::printf(" time %llu nodes %llu nps %llu", static_cast<unsigned long long>(ms),
@@ -273,6 +278,8 @@ void cmd_setoption(UciSession& session, const char* arguments) {
         if (read_spin("Threads", value, 1, THREADS_MAX, &threads)) strong_set_threads(threads);
     } else if (is("MultiPV")) {
         read_spin("MultiPV", value, 1, MULTIPV_MAX, &session.multipv);
+    } else if (is("UCI_ShowWDL")) {
+        session.show_wdl = strcasecmp(value, "true") == 0;
     } else if (is("UCI_LimitStrength")) {
         session.limit_strength = strcasecmp(value, "true") == 0;
     } else if (is("UCI_Elo")) {

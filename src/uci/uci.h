@@ -21,6 +21,7 @@ struct UciSession {
     int move_overhead_ms = MOVE_OVERHEAD_DEFAULT_MS;
     int multipv = 1;
     bool limit_strength = false;  // UCI_LimitStrength: play at UCI_Elo
+    bool show_wdl = false;        // UCI_ShowWDL: info lines carry the chances
     int elo = ELO_DEFAULT;        // UCI_Elo
     int skill_level = SKILL_LEVEL_MAX;  // Skill Level: below the top, a strength of its own
     UciGo go;

@@ -27,6 +27,7 @@ const std::string IDENTITY =
     "option name UCI_LimitStrength type check default false\n"
     "option name UCI_Elo type spin default 1800 min 1350 max 2200\n"
     "option name Skill Level type spin default 20 min 0 max 20\n"
+    "option name UCI_ShowWDL type check default false\n"
     "option name Eval type combo default tuned var tuned var network\n"
     "option name EvalFile type string default <built-in>\n"
     "uciok\n";
@@ -41,7 +42,7 @@ class UciEngine : public Conversation {
 public:
     explicit UciEngine(const std::string& book = "") : Conversation(book) {
         send("uci");
-        EXPECT_EQ(lines_until("uciok").size(), 17u);
+        EXPECT_EQ(lines_until("uciok").size(), 18u);
     }
 };
 
@@ -377,6 +378,30 @@ TEST(Uci, EvalFileRefusesWhatIsNoNetworkAndKeepsItsOwn) {
     uci.send("setoption name EvalFile value <built-in>");
     uci.send("go depth 5");
     EXPECT_TRUE(std::regex_match(uci.next("bestmove"), bestmove));
+    EXPECT_EQ(uci.quit(), 0);
+}
+
+// UCI_ShowWDL: every info line with a score also gives the chances of a
+// win, a draw and a loss, per mille, after the score; a mate is certain.
+TEST(Uci, ShowWdlAddsTheChancesToEveryScore) {
+    UciEngine uci;
+    uci.send("setoption name OwnBook value false");
+    uci.send("setoption name UCI_ShowWDL value true");
+    uci.send("position startpos moves e2e4");
+    uci.send("go depth 4");
+    const std::regex wdl(R"(info depth \d+ seldepth \d+ score cp -?\d+ wdl (\d+) (\d+) (\d+) time .*)");
+    for (const std::string& line : uci.lines_until("bestmove")) {
+        if (line.compare(0, 5, "info ") != 0) continue;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_match(line, m, wdl)) << line;
+        EXPECT_EQ(std::stoi(m[1]) + std::stoi(m[2]) + std::stoi(m[3]), 1000) << line;
+    }
+    uci.send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1");
+    uci.send("go depth 2");
+    EXPECT_NE(uci.next_with(" score mate 1 wdl 1000 0 0 "), "");
+    uci.send("setoption name UCI_ShowWDL value false");
+    uci.send("go depth 2");
+    EXPECT_EQ(uci.next_with(" wdl ", 2000).find(" wdl "), std::string::npos);
     EXPECT_EQ(uci.quit(), 0);
 }
 
