@@ -8,7 +8,7 @@ namespace strong {
 
 // Fitted by tools/wdl_fit (maximum likelihood over the three results) to
 // the games of ~/.cache/tavrin/games: see README, "What a score means".
-const WdlModel WDL_MODEL = {{0, 0, 0}, {0, 0, 0}};
+const WdlModel WDL_MODEL = {{812.523, -1246.268, 550.032}, {273.165, -129.698, 0.134}};
 
 int wdl_material(const Position& pos) {
     int material = 0;

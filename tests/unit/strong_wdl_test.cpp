@@ -21,9 +21,12 @@ TEST(Wdl, ChancesSumToAThousandGrowWithTheScoreAndMirror) {
             EXPECT_EQ(w.win, mirror.loss) << score;
             EXPECT_EQ(w.draw, mirror.draw) << score;
         }
-        // Level is mostly a draw; a rook up mostly a win.
-        EXPECT_GT(wdl_from_score(0, material).draw, 500) << material;
-        EXPECT_GT(wdl_from_score(500, material).win, 800) << material;
+        // Level, a draw is the likeliest result; a rook up, a win.
+        const Wdl level = wdl_from_score(0, material);
+        EXPECT_EQ(level.win, level.loss);
+        EXPECT_GE(level.draw, level.win) << material;
+        const Wdl rook_up = wdl_from_score(500, material);
+        EXPECT_GT(rook_up.win, 5 * rook_up.loss) << material;
     }
     // Out of range material and huge scores stay in bounds.
     EXPECT_EQ(wdl_from_score(32000, 200).win, 1000);
